@@ -1,0 +1,77 @@
+// A file opened for reading and searched through read-only views of it. The file is opened
+// shared for reading and writing, so other programs (and our own update stream) may keep
+// it open and write it while it is mapped.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <span>
+
+#include "engine/result.h"
+
+namespace vantrel::os {
+
+// A read-only view of part of a file; unmapped when it goes.
+class MappedView {
+ public:
+  MappedView() = default;
+  MappedView(MappedView&& other) noexcept;
+  MappedView& operator=(MappedView&& other) noexcept;
+  MappedView(const MappedView&) = delete;
+  MappedView& operator=(const MappedView&) = delete;
+  ~MappedView();
+
+  // The bytes of the file from the offset the view was asked for.
+  std::span<const std::uint8_t> bytes() const { return {data_, size_}; }
+
+ private:
+  friend class MappedFile;
+  MappedView(void* base, std::size_t base_size, std::size_t lead);
+  void Release();
+
+  void* base_ = nullptr;  // what the platform mapped, from an aligned offset
+  std::size_t base_size_ = 0;
+  const std::uint8_t* data_ = nullptr;
+  std::size_t size_ = 0;
+};
+
+// An open, regular file with its length measured on the open handle.
+class MappedFile {
+ public:
+  // Opens for reading, shared for reading and writing. Directories, devices, pipes and
+  // other non-regular files are refused, so a walk never blocks on a FIFO.
+  static Result<MappedFile> Open(const std::filesystem::path& path);
+
+  MappedFile(MappedFile&& other) noexcept;
+  MappedFile& operator=(MappedFile&& other) noexcept;
+  MappedFile(const MappedFile&) = delete;
+  MappedFile& operator=(const MappedFile&) = delete;
+  ~MappedFile();
+
+  // The length of the file when it was opened.
+  std::int64_t length() const { return length_; }
+
+  // Maps [offset, offset + size) read-only; any offset and size within the file. The view
+  // is independent of this object's lifetime.
+  Result<MappedView> Map(std::int64_t offset, std::size_t size) const;
+
+  // Tells the kernel the file will be read front to back, where the platform takes advice.
+  void AdviseSequential(const MappedView& view) const;
+
+ private:
+  MappedFile() = default;
+  void Close();
+
+  std::intptr_t file_ = -1;     // a descriptor on POSIX, a HANDLE on Windows
+  std::intptr_t mapping_ = 0;   // the file mapping object on Windows; unused on POSIX
+  std::int64_t length_ = 0;
+};
+
+// Unmaps what the platform mapped for a view (each platform's source defines it).
+void UnmapView(void* base, std::size_t size);
+
+// The granularity to which view offsets are aligned by the platform.
+std::size_t MapGranularity();
+
+}  // namespace vantrel::os

@@ -1,0 +1,74 @@
+// Read-only mappings with mmap. The descriptor is opened non-blocking so that opening a FIFO
+// or a device in a walk returns at once; anything but a regular file is then refused.
+#include "engine/os/mapped_file.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+#include "engine/os/system_error.h"
+
+namespace vantrel::os {
+
+void UnmapView(void* base, std::size_t size) { munmap(base, size); }
+
+std::size_t MapGranularity() { return static_cast<std::size_t>(sysconf(_SC_PAGESIZE)); }
+
+Result<MappedFile> MappedFile::Open(const std::filesystem::path& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return LastSystemError();
+  struct stat st {};
+  if (fstat(fd, &st) != 0) {
+    const SystemError error = LastSystemError();
+    close(fd);
+    return error;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    close(fd);
+    return MakeSystemError(S_ISDIR(st.st_mode) ? EISDIR : ENODEV);
+  }
+  MappedFile file;
+  file.file_ = fd;
+  file.length_ = st.st_size;
+  return file;
+}
+
+MappedFile::MappedFile(MappedFile&& other) noexcept
+    : file_(std::exchange(other.file_, -1)), mapping_(std::exchange(other.mapping_, 0)),
+      length_(std::exchange(other.length_, 0)) {}
+
+MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
+  if (this != &other) {
+    Close();
+    file_ = std::exchange(other.file_, -1);
+    mapping_ = std::exchange(other.mapping_, 0);
+    length_ = std::exchange(other.length_, 0);
+  }
+  return *this;
+}
+
+MappedFile::~MappedFile() { Close(); }
+
+void MappedFile::Close() {
+  if (file_ >= 0) close(static_cast<int>(file_));
+  file_ = -1;
+}
+
+Result<MappedView> MappedFile::Map(std::int64_t offset, std::size_t size) const {
+  if (size == 0 || offset < 0) return MakeSystemError(EINVAL);
+  const auto lead = static_cast<std::size_t>(offset % static_cast<std::int64_t>(MapGranularity()));
+  void* base = mmap(nullptr, size + lead, PROT_READ, MAP_SHARED, static_cast<int>(file_),
+                    static_cast<off_t>(offset - static_cast<std::int64_t>(lead)));
+  if (base == MAP_FAILED) return LastSystemError();
+  return MappedView(base, size + lead, lead);
+}
+
+void MappedFile::AdviseSequential(const MappedView& view) const {
+  if (view.base_ != nullptr) madvise(view.base_, view.base_size_, MADV_SEQUENTIAL);
+}
+
+}  // namespace vantrel::os

@@ -1,0 +1,91 @@
+// The update stream on POSIX: pread/pwrite on one descriptor, so nothing is buffered
+// behind our back and every byte written is accounted for.
+#include "engine/os/update_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+#include "engine/os/system_error.h"
+
+namespace vantrel::os {
+
+Result<UpdateFile> UpdateFile::Open(const std::filesystem::path& path) {
+  const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return LastSystemError();
+  struct stat st {};
+  if (fstat(fd, &st) != 0) {
+    const SystemError error = LastSystemError();
+    close(fd);
+    return error;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    close(fd);
+    return MakeSystemError(S_ISDIR(st.st_mode) ? EISDIR : ENODEV);
+  }
+  UpdateFile file;
+  file.file_ = fd;
+  return file;
+}
+
+UpdateFile::UpdateFile(UpdateFile&& other) noexcept : file_(std::exchange(other.file_, -1)) {}
+
+UpdateFile& UpdateFile::operator=(UpdateFile&& other) noexcept {
+  if (this != &other) {
+    (void)Close();
+    file_ = std::exchange(other.file_, -1);
+  }
+  return *this;
+}
+
+UpdateFile::~UpdateFile() { (void)Close(); }
+
+Result<std::int64_t> UpdateFile::Length() const {
+  struct stat st {};
+  if (fstat(static_cast<int>(file_), &st) != 0) return LastSystemError();
+  return static_cast<std::int64_t>(st.st_size);
+}
+
+Result<std::size_t> UpdateFile::ReadAt(std::int64_t offset, std::span<std::uint8_t> out) const {
+  std::size_t done = 0;
+  while (done < out.size()) {
+    const ssize_t got = pread(static_cast<int>(file_), out.data() + done, out.size() - done,
+                              static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return LastSystemError();
+    if (got == 0) break;
+    done += static_cast<std::size_t>(got);
+  }
+  return done;
+}
+
+Result<void> UpdateFile::WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes) const {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t put = pwrite(static_cast<int>(file_), bytes.data() + done, bytes.size() - done,
+                               static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
+    if (put < 0 && errno == EINTR) continue;
+    if (put < 0) return LastSystemError();
+    if (put == 0) return MakeSystemError(EIO);
+    done += static_cast<std::size_t>(put);
+  }
+  return {};
+}
+
+Result<void> UpdateFile::Truncate(std::int64_t length) const {
+  if (ftruncate(static_cast<int>(file_), static_cast<off_t>(length)) != 0) return LastSystemError();
+  return {};
+}
+
+Result<void> UpdateFile::Close() {
+  if (file_ < 0) return {};
+  const int fd = static_cast<int>(std::exchange(file_, -1));
+  // After close() fails the descriptor is gone all the same; only the report matters.
+  if (close(fd) != 0 && errno != EINTR) return LastSystemError();
+  return {};
+}
+
+}  // namespace vantrel::os

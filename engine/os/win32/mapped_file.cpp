@@ -1,0 +1,82 @@
+// Read-only mappings with file mapping objects. The file handle stays open with the mapping
+// so that windows can be mapped one after another; both close with the MappedFile.
+#include "engine/os/mapped_file.h"
+
+#include <windows.h>
+
+#include <utility>
+
+#include "engine/os/system_error.h"
+
+namespace vantrel::os {
+namespace {
+
+HANDLE AsHandle(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+
+}  // namespace
+
+void UnmapView(void* base, std::size_t) { UnmapViewOfFile(base); }
+
+std::size_t MapGranularity() {
+  SYSTEM_INFO info{};
+  GetSystemInfo(&info);
+  return info.dwAllocationGranularity;
+}
+
+Result<MappedFile> MappedFile::Open(const std::filesystem::path& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return LastSystemError();
+  MappedFile opened;
+  opened.file_ = reinterpret_cast<std::intptr_t>(file);
+  if (GetFileType(file) != FILE_TYPE_DISK) return MakeSystemError(ERROR_INVALID_FUNCTION);
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file, &size)) return LastSystemError();
+  opened.length_ = size.QuadPart;
+  if (opened.length_ > 0) {
+    // An empty file cannot be mapped; it needs no mapping either.
+    HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    if (mapping == nullptr) return LastSystemError();
+    opened.mapping_ = reinterpret_cast<std::intptr_t>(mapping);
+  }
+  return opened;
+}
+
+MappedFile::MappedFile(MappedFile&& other) noexcept
+    : file_(std::exchange(other.file_, -1)), mapping_(std::exchange(other.mapping_, 0)),
+      length_(std::exchange(other.length_, 0)) {}
+
+MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
+  if (this != &other) {
+    Close();
+    file_ = std::exchange(other.file_, -1);
+    mapping_ = std::exchange(other.mapping_, 0);
+    length_ = std::exchange(other.length_, 0);
+  }
+  return *this;
+}
+
+MappedFile::~MappedFile() { Close(); }
+
+void MappedFile::Close() {
+  if (mapping_ != 0) CloseHandle(AsHandle(mapping_));
+  if (file_ != -1) CloseHandle(AsHandle(file_));
+  mapping_ = 0;
+  file_ = -1;
+}
+
+Result<MappedView> MappedFile::Map(std::int64_t offset, std::size_t size) const {
+  if (size == 0 || offset < 0 || mapping_ == 0) return MakeSystemError(ERROR_INVALID_PARAMETER);
+  const auto lead = static_cast<std::size_t>(offset % static_cast<std::int64_t>(MapGranularity()));
+  const auto start = static_cast<std::uint64_t>(offset) - lead;
+  void* base = MapViewOfFile(AsHandle(mapping_), FILE_MAP_READ, static_cast<DWORD>(start >> 32),
+                             static_cast<DWORD>(start & 0xFFFFFFFFu), size + lead);
+  if (base == nullptr) return LastSystemError();
+  return MappedView(base, size + lead, lead);
+}
+
+void MappedFile::AdviseSequential(const MappedView&) const {
+  // Views of a file mapping take no access advice on the Windows versions we target.
+}
+
+}  // namespace vantrel::os

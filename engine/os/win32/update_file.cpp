@@ -1,0 +1,100 @@
+// The update stream on Windows: one handle, shared for reading and writing as the C runtime's
+// "rb+" would be, with positioned reads and writes through OVERLAPPED offsets.
+#include "engine/os/update_file.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "engine/os/system_error.h"
+
+namespace vantrel::os {
+namespace {
+
+HANDLE AsHandle(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+
+OVERLAPPED At(std::int64_t offset) {
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(static_cast<std::uint64_t>(offset) & 0xFFFFFFFFu);
+  at.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offset) >> 32);
+  return at;
+}
+
+constexpr DWORD kMaxChunk = 1u << 30;
+
+}  // namespace
+
+Result<UpdateFile> UpdateFile::Open(const std::filesystem::path& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return LastSystemError();
+  UpdateFile opened;
+  opened.file_ = reinterpret_cast<std::intptr_t>(file);
+  if (GetFileType(file) != FILE_TYPE_DISK) return MakeSystemError(ERROR_INVALID_FUNCTION);
+  return opened;
+}
+
+UpdateFile::UpdateFile(UpdateFile&& other) noexcept : file_(std::exchange(other.file_, -1)) {}
+
+UpdateFile& UpdateFile::operator=(UpdateFile&& other) noexcept {
+  if (this != &other) {
+    (void)Close();
+    file_ = std::exchange(other.file_, -1);
+  }
+  return *this;
+}
+
+UpdateFile::~UpdateFile() { (void)Close(); }
+
+Result<std::int64_t> UpdateFile::Length() const {
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(AsHandle(file_), &size)) return LastSystemError();
+  return static_cast<std::int64_t>(size.QuadPart);
+}
+
+Result<std::size_t> UpdateFile::ReadAt(std::int64_t offset, std::span<std::uint8_t> out) const {
+  std::size_t done = 0;
+  while (done < out.size()) {
+    OVERLAPPED at = At(offset + static_cast<std::int64_t>(done));
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(out.size() - done, kMaxChunk));
+    DWORD got = 0;
+    if (!ReadFile(AsHandle(file_), out.data() + done, want, &got, &at)) {
+      if (GetLastError() == ERROR_HANDLE_EOF) break;
+      return LastSystemError();
+    }
+    if (got == 0) break;
+    done += got;
+  }
+  return done;
+}
+
+Result<void> UpdateFile::WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes) const {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    OVERLAPPED at = At(offset + static_cast<std::int64_t>(done));
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, kMaxChunk));
+    DWORD put = 0;
+    if (!WriteFile(AsHandle(file_), bytes.data() + done, want, &put, &at)) return LastSystemError();
+    if (put == 0) return MakeSystemError(ERROR_WRITE_FAULT);
+    done += put;
+  }
+  return {};
+}
+
+Result<void> UpdateFile::Truncate(std::int64_t length) const {
+  LARGE_INTEGER to{};
+  to.QuadPart = length;
+  if (!SetFilePointerEx(AsHandle(file_), to, nullptr, FILE_BEGIN) || !SetEndOfFile(AsHandle(file_))) {
+    return LastSystemError();
+  }
+  return {};
+}
+
+Result<void> UpdateFile::Close() {
+  if (file_ == -1) return {};
+  if (!CloseHandle(AsHandle(std::exchange(file_, -1)))) return LastSystemError();
+  return {};
+}
+
+}  // namespace vantrel::os

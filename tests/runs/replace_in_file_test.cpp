@@ -1,0 +1,185 @@
+// The run on one file, driven by a scripted host: every prompt in order, and the file after.
+#include "runs/replace_in_file.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/os/path_text.h"
+#include "runs/messages.h"
+#include "tests/support/scripted_host.h"
+#include "tests/support/temp_dir.h"
+
+namespace vantrel {
+namespace {
+
+using testing::Shown;
+using testing::ScriptedHost;
+using testing::ToBytes;
+
+constexpr auto kYesNo = PromptKind::kYesNo;
+
+class ReplaceInFileTest : public ::testing::Test {
+ protected:
+  std::filesystem::path File(std::string_view content) {
+    testing::WriteFile(path_, content);
+    return path_;
+  }
+  std::string Content() const {
+    const Bytes bytes = testing::ReadFile(path_);
+    return std::string(bytes.begin(), bytes.end());
+  }
+  Shown Found(std::int64_t offset, bool ask = true) const {
+    return {messages::Found(os::PathText(path_), offset, ask), ask ? kYesNo : PromptKind::kOkQuestion};
+  }
+  static Shown GoOn() { return {std::string(messages::kReplacedGoOn), kYesNo}; }
+  static Shown NotFound() { return {std::string(messages::kNotFound), PromptKind::kInformation}; }
+
+  testing::TempDir dir_;
+  std::filesystem::path path_ = dir_ / "target.bin";
+};
+
+// "abc" is 61 62 63, "XYZ" is 58 59 5A.
+TEST_F(ReplaceInFileTest, AsksWritesOffersToGoOnAndSearchesAgainFromTheStart) {
+  ScriptedHost host("61 62 63", "58 59 5A");
+  host.Answer({true, true, true, true});
+  ReplaceInFile(File("abc..abc"), false, host);
+  EXPECT_EQ(host.prompts(), (std::vector<Shown>{Found(0), GoOn(), Found(5), GoOn(), NotFound()}));
+  EXPECT_EQ(Content(), "XYZ..XYZ");
+}
+
+TEST_F(ReplaceInFileTest, AnswerNoToTheQuestionWritesNothing) {
+  ScriptedHost host("61 62 63", "58 59 5A");
+  host.Answer({false});
+  ReplaceInFile(File("..abc"), false, host);
+  EXPECT_EQ(host.prompts(), (std::vector<Shown>{Found(2)}));
+  EXPECT_EQ(Content(), "..abc");
+}
+
+TEST_F(ReplaceInFileTest, AnswerNoToGoOnEndsTheRunAfterOneWrite) {
+  ScriptedHost host("61 62 63", "58 59 5A");
+  host.Answer({true, false});
+  ReplaceInFile(File("abcabc"), false, host);
+  EXPECT_EQ(host.prompts(), (std::vector<Shown>{Found(0), GoOn()}));
+  EXPECT_EQ(Content(), "XYZabc");
+}
+
+TEST_F(ReplaceInFileTest, WithoutTheQuestionWritesAndStillOffersToGoOn) {
+  ScriptedHost host("61 62 63", "58 59 5A", /*ask=*/false);
+  host.Answer({true, false});
+  ReplaceInFile(File("abcabc"), false, host);
+  EXPECT_EQ(host.prompts(), (std::vector<Shown>{GoOn(), GoOn()}));
+  EXPECT_EQ(Content(), "XYZXYZ");
+}
+
+TEST_F(ReplaceInFileTest, AnEmptyReplacementBoxShowsTheOffsetAndWritesNothingEvenWhenQuiet) {
+  for (bool quiet : {false, true}) {
+    ScriptedHost host("61 62 63", "");
+    ReplaceInFile(File("....abc"), quiet, host);
+    EXPECT_EQ(host.prompts(), (std::vector<Shown>{Found(4, false)}));
+    EXPECT_EQ(Content(), "....abc");
+  }
+}
+
+TEST_F(ReplaceInFileTest, QuietSilencesOnlyTheOpenFailureAndNotFound) {
+  ScriptedHost missing("61", "62");
+  ReplaceInFile(dir_ / "missing", true, missing);
+  EXPECT_TRUE(missing.prompts().empty());
+
+  ScriptedHost absent("7A", "62");
+  ReplaceInFile(File("abc"), true, absent);
+  EXPECT_TRUE(absent.prompts().empty());
+
+  ScriptedHost found("61 62 63", "58 59 5A");
+  found.Answer({true, true});
+  ReplaceInFile(File("abc"), true, found);
+  EXPECT_EQ(found.prompts(), (std::vector<Shown>{Found(0), GoOn()}));  // the last search fails silently
+  EXPECT_EQ(Content(), "XYZ");
+}
+
+TEST_F(ReplaceInFileTest, AFileThatCannotBeOpenedIsReportedInFileMode) {
+  ScriptedHost host("61", "62");
+  const FileRunOutcome outcome = ReplaceInFile(dir_ / "missing", false, host);
+  EXPECT_EQ(host.prompts(), (std::vector<Shown>{{std::string(messages::kOpenFailed), PromptKind::kWarning}}));
+  EXPECT_EQ(outcome.failure, FileRunOutcome::Failure::kOpen);
+}
+
+TEST_F(ReplaceInFileTest, TheOffsetIsShownWithEightDigits) {
+  ScriptedHost host("21", "");
+  ReplaceInFile(File(std::string(0x1A2B, '.') + "!"), false, host);
+  ASSERT_EQ(host.prompts().size(), 1u);
+  EXPECT_NE(host.prompts()[0].text.find("找到关键位置：0x00001A2B。"), std::string::npos) << host.prompts()[0];
+}
+
+TEST_F(ReplaceInFileTest, AShorterReplacementChangesOnlyTheFirstBytesOfTheMatch) {
+  ScriptedHost host("61 62 63 64 65", "31 32 33");
+  host.Answer({true, false});
+  ReplaceInFile(File("<abcde>"), false, host);
+  EXPECT_EQ(Content(), "<123de>");
+}
+
+TEST_F(ReplaceInFileTest, ALongerReplacementAtTheEndGrowsTheFile) {
+  ScriptedHost host("61 62 63", "31 32 33 34 35");
+  host.Answer({true, false});
+  ReplaceInFile(File("..abc"), false, host);
+  EXPECT_EQ(Content(), "..12345");
+}
+
+TEST_F(ReplaceInFileTest, ALongerReplacementInsideTheFileOverwritesTheBytesBehindTheMatch) {
+  ScriptedHost host("61 62", "31 32 33 34");
+  host.Answer({true, false});
+  ReplaceInFile(File("ab....."), false, host);
+  EXPECT_EQ(Content(), "1234...");
+}
+
+TEST_F(ReplaceInFileTest, AReplacementEqualToTheMatchFindsTheSameOffsetUntilTheUserSaysNo) {
+  ScriptedHost host("61 62", "61 62");
+  host.Answer({true, true, true, true, true, false});
+  ReplaceInFile(File(".ab"), false, host);
+  EXPECT_EQ(host.prompts(), (std::vector<Shown>{Found(1), GoOn(), Found(1), GoOn(), Found(1), GoOn()}));
+  EXPECT_EQ(Content(), ".ab");
+}
+
+TEST_F(ReplaceInFileTest, AFindPatternOfZeroBytesIsNothingToFind) {
+  ScriptedHost host("6", "58");  // a lone digit decodes to no bytes
+  host.Answer({true, true});
+  ReplaceInFile(File("abc"), false, host);
+  EXPECT_EQ(host.prompts(), (std::vector<Shown>{NotFound()}));
+  EXPECT_EQ(Content(), "abc");
+}
+
+TEST_F(ReplaceInFileTest, AFileChangedWhileTheQuestionIsOpenIsNotWritten) {
+  ScriptedHost host("61 62 63", "58 59 5A");
+  host.Answer({true});
+  host.OnPrompt([this](const Shown& prompt) {
+    if (prompt.kind == kYesNo) testing::WriteFile(path_, "..abd..");
+  });
+  const FileRunOutcome outcome = ReplaceInFile(File("..abc.."), false, host);
+  EXPECT_EQ(host.prompts(),
+            (std::vector<Shown>{Found(2), {std::string(messages::kFileChanged), PromptKind::kWarning}}));
+  EXPECT_EQ(Content(), "..abd..");
+  EXPECT_EQ(outcome.failure, FileRunOutcome::Failure::kChanged);
+}
+
+TEST_F(ReplaceInFileTest, AFileTruncatedWhileTheQuestionIsOpenIsNotWrittenOrGrown) {
+  ScriptedHost host("61 62 63", "58 59 5A");
+  host.Answer({true});
+  host.OnPrompt([this](const Shown& prompt) {
+    if (prompt.kind == kYesNo) testing::WriteFile(path_, "..a");
+  });
+  ReplaceInFile(File("..abc"), false, host);
+  EXPECT_EQ(host.prompts().back(), (Shown{std::string(messages::kFileChanged), PromptKind::kWarning}));
+  EXPECT_EQ(Content(), "..a");
+}
+
+TEST_F(ReplaceInFileTest, AFileDeletedWhileTheQuestionIsOpenGivesTheWriteFailure) {
+  ScriptedHost host("61 62 63", "58 59 5A");
+  host.Answer({true});
+  host.OnPrompt([this](const Shown& prompt) {
+    if (prompt.kind == kYesNo) std::filesystem::remove(path_);
+  });
+  ReplaceInFile(File("abc"), false, host);
+  EXPECT_EQ(host.prompts().back(), (Shown{std::string(messages::kWriteFailed), PromptKind::kWarning}));
+  EXPECT_FALSE(std::filesystem::exists(path_));
+}
+
+}  // namespace
+}  // namespace vantrel
