@@ -1,0 +1,28 @@
+// How much of a box a conversion takes, and how text is cut to fit: never inside a
+// character, so a cut never leaves half a UTF-8 sequence, half a double-byte character or
+// half a surrogate pair behind.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "engine/os/codepage.h"
+
+namespace vantrel {
+
+// Boxes are read up to 259 characters (narrow) or 259 UTF-16 units (wide).
+inline constexpr std::size_t kBoxReadLimit = 259;
+// The UTF-8 form of a text holds at most 259 bytes.
+inline constexpr std::size_t kUtf8FormLimit = 259;
+// The UTF-16LE form holds at most 127 units, 126 when the terminating zero unit follows.
+inline constexpr std::size_t kUnicodeFormLimit = 127;
+
+// The longest prefix of text, in whole characters, with at most max_units units.
+std::u16string_view Utf16Prefix(std::u16string_view text, std::size_t max_units);
+
+// text in code page cp, cut to the longest prefix of whole characters that takes at most
+// max_bytes bytes.
+std::string NarrowPrefix(std::u16string_view text, os::CodePage cp, std::size_t max_bytes);
+
+}  // namespace vantrel
