@@ -9,17 +9,26 @@ FileSearch::FileSearch(const os::MappedFile& file, const PatternFinder& finder, 
     // the aligned-down start it is mapped from.
     : file_(file), finder_(finder), window_(std::max(options.window, os::MapGranularity())) {}
 
-Result<std::int64_t> FileSearch::FindFrom(std::int64_t from) {
+Result<std::int64_t> FileSearch::FindFrom(std::int64_t from) { return FindFrom(from, file_.length()); }
+
+Result<std::int64_t> FileSearch::FindFrom(std::int64_t from, std::int64_t until) {
   const auto n = static_cast<std::int64_t>(finder_.size());
   const std::int64_t length = file_.length();
+  // Starts before `stop` leave room for the whole pattern and lie before `until`.
+  const std::int64_t stop = std::min(until, length - n + 1);
+  // The text that holds every such start; an empty pattern still needs one byte to match.
+  const std::int64_t text_stop = stop - 1 + std::max<std::int64_t>(n, 1);
   from = std::max<std::int64_t>(from, 0);
-  while (from < length && from + n <= length) {
+  while (from < length && from < stop) {
     if (!ViewHolds(from)) {
       if (Result<void> mapped = MapViewAt(from); !mapped) return mapped.error();
     }
-    const std::int64_t hit = finder_.Find(view_.bytes().subspan(static_cast<std::size_t>(from - view_start_)));
+    const std::int64_t text_end = std::min(view_end_, text_stop);
+    const auto text = view_.bytes().subspan(static_cast<std::size_t>(from - view_start_),
+                                            static_cast<std::size_t>(text_end - from));
+    const std::int64_t hit = finder_.Find(text);
     if (hit >= 0) return from + hit;
-    if (view_end_ >= length) break;
+    if (text_end < view_end_ || view_end_ >= length) break;
     from = view_end_ - n + 1;  // the next start not yet tried
   }
   return std::int64_t{-1};

@@ -29,6 +29,10 @@ class FileSearch {
   // part of the file that must be read cannot be mapped.
   Result<std::int64_t> FindFrom(std::int64_t from);
 
+  // The same, for occurrences that start before `until` only. A caller that searches a long
+  // file in steps reads no byte twice and can report its progress between the steps.
+  Result<std::int64_t> FindFrom(std::int64_t from, std::int64_t until);
+
  private:
   bool ViewHolds(std::int64_t from) const;
   Result<void> MapViewAt(std::int64_t from);

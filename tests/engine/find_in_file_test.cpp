@@ -5,6 +5,7 @@
 
 #include <random>
 
+#include "engine/file_search.h"
 #include "engine/os/mapped_file.h"
 #include "tests/support/random_bytes.h"
 #include "tests/support/temp_dir.h"
@@ -99,6 +100,58 @@ TEST_F(FindInFileTest, WindowedSearchAgreesWithTheOracleOnRandomFiles) {
     testing::WriteFile(path, text);
     EXPECT_EQ(FindInFile(path, pattern, SearchOptions{granule}), testing::NaiveFind(text, pattern)) << round;
   }
+}
+
+// A search in bounded steps, each taking up where the last one stopped, meets every
+// occurrence exactly where one unbounded search meets it, also across view boundaries and
+// when an occurrence starts just before a step's end and reaches past it.
+TEST_F(FindInFileTest, SearchInStepsFindsWhatOneSearchFinds) {
+  const auto granule = os::MapGranularity();
+  std::mt19937 rng(17);
+  const auto path = dir_ / "steps.bin";
+  for (int round = 0; round < 30; ++round) {
+    const Bytes text = testing::RandomBytes(rng, granule * 3 + rng() % granule, 3);
+    const Bytes pattern = testing::RandomBytes(rng, 1 + rng() % 6, 3);
+    testing::WriteFile(path, text);
+    Result<os::MappedFile> file = os::MappedFile::Open(path);
+    ASSERT_TRUE(file.ok());
+    const PatternFinder finder(pattern);
+    FileSearch whole(*file, finder, SearchOptions{granule});
+    FileSearch stepped(*file, finder, SearchOptions{granule});
+    const std::int64_t step = 1 + static_cast<std::int64_t>(rng() % 5000);
+    std::int64_t from = 0;
+    while (from < file->length()) {
+      Result<std::int64_t> expected = whole.FindFrom(from);
+      ASSERT_TRUE(expected.ok());
+      std::int64_t found = -1;
+      for (std::int64_t at = from; found < 0 && at < file->length(); at += step) {
+        Result<std::int64_t> hit = stepped.FindFrom(at, at + step);
+        ASSERT_TRUE(hit.ok());
+        if (*hit >= 0) {
+          EXPECT_LT(*hit, at + step) << "round " << round;
+          found = *hit;
+        }
+      }
+      ASSERT_EQ(found, *expected) << "round " << round << " from " << from << " step " << step;
+      if (found < 0) break;
+      from = found + 1;
+    }
+  }
+}
+
+TEST_F(FindInFileTest, SearchInStepsHonoursTheEndOfTheStep) {
+  const auto path = File("..abc..abc");
+  Result<os::MappedFile> file = os::MappedFile::Open(path);
+  ASSERT_TRUE(file.ok());
+  const PatternFinder finder(ToBytes("abc"));
+  FileSearch search(*file, finder);
+  EXPECT_EQ(*search.FindFrom(0, 2), -1);  // the first occurrence starts at 2, not before
+  EXPECT_EQ(*search.FindFrom(0, 3), 2);   // it starts before 3 and ends after it
+  EXPECT_EQ(*search.FindFrom(3, 7), -1);
+  EXPECT_EQ(*search.FindFrom(3, 100), 7);
+  const PatternFinder empty(Bytes{});
+  FileSearch anything(*file, empty);
+  EXPECT_EQ(*anything.FindFrom(4, 5), 4);  // an empty pattern matches wherever a byte is
 }
 
 // A sparse file of 4 GiB + 1 MiB with the pattern beyond 4 GiB, so neither a 32-bit offset nor
