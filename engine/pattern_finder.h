@@ -1,12 +1,14 @@
-// A pattern prepared for searching: set up once, used for every file of a run or a walk.
-// Find() gives exactly what QuickSearch gives for the same text and pattern.
+// A pattern prepared for searching: set up once (anchor bytes, the kernel for this
+// processor) and used for every view of every file of a run or a walk. Find() gives exactly
+// what QuickSearch gives for the same text and pattern; only faster.
 #pragma once
 
 #include <cstdint>
 #include <span>
 
+#include "engine/byte_rank.h"
 #include "engine/hex_text.h"
-#include "engine/quick_search.h"
+#include "engine/search_kernels.h"
 
 namespace vantrel {
 
@@ -22,7 +24,8 @@ class PatternFinder {
 
  private:
   Bytes pattern_;
-  ShiftTable table_;
+  Anchors anchors_;
+  kernels::FindFunction kernel_;
 };
 
 }  // namespace vantrel
