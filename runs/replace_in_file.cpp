@@ -56,6 +56,12 @@ FileRunOutcome ReplaceInFile(const std::filesystem::path& path, bool quiet, RunH
       return outcome;
     }
     const Bytes replacement = HexTextToBytes(host.ReplaceHexText());
+    if (Result<void> ready = host.BeforeWrite(path); !ready) {
+      host.Prompt(messages::kWriteFailed, PromptKind::kWarning);
+      outcome.failure = FileRunOutcome::Failure::kWrite;
+      outcome.error = ready.error();
+      return outcome;
+    }
     const WriteReport write = WriteIfUnchanged(path, r, pattern, replacement);
     if (write.outcome == WriteOutcome::kFailed) {
       host.Prompt(messages::kWriteFailed, PromptKind::kWarning);

@@ -3,8 +3,11 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <string>
 #include <string_view>
+
+#include "engine/result.h"
 
 namespace vantrel {
 
@@ -28,6 +31,11 @@ class RunHost {
 
   // Shows text (UTF-8) and waits for the user. True only when the answer was Yes.
   virtual bool Prompt(std::string_view text, PromptKind kind) = 0;
+
+  // Called before every write to path, while the file is still as it was found. An error
+  // (the command line's backup copy could not be made) means the file is not written. The
+  // dialog has nothing to prepare.
+  virtual Result<void> BeforeWrite(const std::filesystem::path& /*path*/) { return {}; }
 };
 
 }  // namespace vantrel

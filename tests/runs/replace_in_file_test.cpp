@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "engine/os/path_text.h"
 #include "runs/messages.h"
 #include "tests/support/scripted_host.h"
@@ -179,6 +181,41 @@ TEST_F(ReplaceInFileTest, AFileDeletedWhileTheQuestionIsOpenGivesTheWriteFailure
   ReplaceInFile(File("abc"), false, host);
   EXPECT_EQ(host.prompts().back(), (Shown{std::string(messages::kWriteFailed), PromptKind::kWarning}));
   EXPECT_FALSE(std::filesystem::exists(path_));
+}
+
+// A host that has to prepare each write (the command line's backups) sees the file as it was
+// found, and a failed preparation leaves the file unwritten.
+class PreparingHost : public ScriptedHost {
+ public:
+  using ScriptedHost::ScriptedHost;
+  std::function<Result<void>(const std::filesystem::path&)> prepare;
+  Result<void> BeforeWrite(const std::filesystem::path& path) override { return prepare(path); }
+};
+
+TEST_F(ReplaceInFileTest, TheHostPreparesEveryWriteWhileTheFileIsUnchanged) {
+  PreparingHost host("61 62 63", "58 59 5A", /*ask=*/false);
+  host.Answer({true, true});
+  std::vector<std::string> seen;
+  host.prepare = [&](const std::filesystem::path& path) -> Result<void> {
+    const Bytes now = testing::ReadFile(path);
+    seen.emplace_back(now.begin(), now.end());
+    return {};
+  };
+  ReplaceInFile(File("abc.abc"), false, host);
+  EXPECT_EQ(seen, (std::vector<std::string>{"abc.abc", "XYZ.abc"}));
+  EXPECT_EQ(Content(), "XYZ.XYZ");
+}
+
+TEST_F(ReplaceInFileTest, AFailedPreparationWritesNothingAndReportsTheWriteFailure) {
+  PreparingHost host("61 62 63", "58 59 5A");
+  host.Answer({true});
+  host.prepare = [](const std::filesystem::path&) -> Result<void> { return SystemError{17, "backup exists"}; };
+  const FileRunOutcome outcome = ReplaceInFile(File("..abc"), true, host);
+  EXPECT_EQ(host.prompts(), (std::vector<Shown>{Found(2), {std::string(messages::kWriteFailed), PromptKind::kWarning}}));
+  EXPECT_EQ(Content(), "..abc");
+  EXPECT_EQ(outcome.failure, FileRunOutcome::Failure::kWrite);
+  EXPECT_EQ(outcome.error.message, "backup exists");
+  EXPECT_EQ(outcome.replaced, 0);
 }
 
 }  // namespace
