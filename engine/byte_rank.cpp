@@ -40,26 +40,29 @@ constexpr std::array<std::uint8_t, 256> kRanks = BuildRanks();
 std::uint8_t ByteRank(std::uint8_t byte) { return kRanks[byte]; }
 
 Anchors ChooseAnchors(std::span<const std::uint8_t> pattern) {
-  Anchors anchors{0, pattern.size() > 1 ? pattern.size() - 1 : 0};
-  if (pattern.size() < 2) return anchors;
-  std::size_t rarest = 0;
-  for (std::size_t i = 1; i < pattern.size(); ++i) {
-    if (kRanks[pattern[i]] < kRanks[pattern[rarest]]) rarest = i;
-  }
-  // The second anchor: the rarest of the other positions, preferring another byte value,
-  // since a repeated byte adds little to the filter.
-  std::size_t second = rarest == 0 ? 1 : 0;
-  const auto worse = [&](std::size_t a, std::size_t b) {  // whether b is a better second than a
-    const bool a_same = pattern[a] == pattern[rarest];
-    const bool b_same = pattern[b] == pattern[rarest];
-    if (a_same != b_same) return a_same;
-    return kRanks[pattern[b]] < kRanks[pattern[a]];
+  const std::size_t n = pattern.size();
+  if (n < 2) return Anchors{};
+  // Picks the best position not yet taken: a byte value not yet used first, then the rarest.
+  const auto pick = [&](std::initializer_list<std::size_t> taken) {
+    std::size_t best = n;
+    const auto used = [&](std::size_t i) {
+      for (std::size_t t : taken) {
+        if (t == i) return 2;
+        if (pattern[t] == pattern[i]) return 1;
+      }
+      return 0;
+    };
+    for (std::size_t i = 0; i < n; ++i) {
+      const int u = used(i);
+      if (u == 2) continue;
+      if (best == n || u < used(best) || (u == used(best) && kRanks[pattern[i]] < kRanks[pattern[best]])) best = i;
+    }
+    return best;
   };
-  for (std::size_t i = 0; i < pattern.size(); ++i) {
-    if (i != rarest && worse(second, i)) second = i;
-  }
-  anchors.first = rarest;
-  anchors.second = second;
+  Anchors anchors;
+  anchors.first = pick({});
+  anchors.second = pick({anchors.first});
+  anchors.third = n >= 3 ? pick({anchors.first, anchors.second}) : anchors.second;
   return anchors;
 }
 

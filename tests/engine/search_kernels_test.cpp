@@ -48,9 +48,9 @@ void ExpectAllAgree(const Bytes& text, const Bytes& pattern, const std::string& 
   ASSERT_EQ(PatternFinder(pattern).Find(text), expected) << context;
   if (pattern.size() < 2) return;
   const Anchors chosen = ChooseAnchors(pattern);
-  const Anchors ends{0, pattern.size() - 1};
+  const Anchors ends{0, pattern.size() - 1, pattern.size() - 1};
   for (const NamedKernel& kernel : AvailableKernels()) {
-    for (const Anchors& anchors : {chosen, ends}) {
+    for (const Anchors& anchors : {chosen, ends, Anchors{pattern.size() - 1, 0, pattern.size() / 2}}) {
       ASSERT_EQ(kernel.find(text.data(), text.size(), pattern.data(), pattern.size(), anchors), expected)
           << kernel.name << " anchors " << anchors.first << "," << anchors.second << " " << context;
     }
