@@ -1,0 +1,337 @@
+// Options are read the way getopt_long reads them: "-f HEX", "-fHEX", "--find-hex HEX",
+// "--find-hex=HEX", clusters of short flags ("-yd"), "--" before a PATH that starts with '-'.
+// An optional value (--backup) must be attached: "-b.orig", "--backup=.orig".
+#include "cli/command_line.h"
+
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+#include "cli/os/argument_path.h"
+#include "cli/pattern_argument.h"
+
+namespace vantrel::cli {
+namespace {
+
+enum class Id {
+  kFindHex, kFindAscii, kFindUtf8, kFindUnicode,
+  kReplaceHex, kReplaceAscii, kReplaceUtf8, kReplaceUnicode,
+  kDir, kNoWholeString, kNoAsk, kYes, kDryRun, kBackup, kCodepage, kHelp, kVersion,
+};
+
+enum class Takes { kNothing, kValue, kOptionalValue };
+
+struct Option {
+  Id id;
+  char short_name;  // 0 for none
+  std::string_view long_name;
+  Takes takes;
+};
+
+constexpr Option kOptions[] = {
+    {Id::kFindHex, 'f', "find-hex", Takes::kValue},
+    {Id::kFindAscii, 0, "find-ascii", Takes::kValue},
+    {Id::kFindUtf8, 0, "find-utf8", Takes::kValue},
+    {Id::kFindUnicode, 0, "find-unicode", Takes::kValue},
+    {Id::kReplaceHex, 'r', "replace-hex", Takes::kValue},
+    {Id::kReplaceAscii, 0, "replace-ascii", Takes::kValue},
+    {Id::kReplaceUtf8, 0, "replace-utf8", Takes::kValue},
+    {Id::kReplaceUnicode, 0, "replace-unicode", Takes::kValue},
+    {Id::kDir, 'd', "dir", Takes::kNothing},
+    {Id::kNoWholeString, 0, "no-whole-string", Takes::kNothing},
+    {Id::kNoAsk, 0, "no-ask", Takes::kNothing},
+    {Id::kYes, 'y', "yes", Takes::kNothing},
+    {Id::kDryRun, 'n', "dry-run", Takes::kNothing},
+    {Id::kBackup, 'b', "backup", Takes::kOptionalValue},
+    {Id::kCodepage, 0, "codepage", Takes::kValue},
+    {Id::kHelp, 'h', "help", Takes::kNothing},
+    {Id::kVersion, 0, "version", Takes::kNothing},
+};
+
+constexpr std::string_view kDefaultBackupSuffix = ".bak";
+
+struct Given {
+  Id id;
+  std::string spelled;  // "-f", "--find-hex": as the user wrote the option
+  std::optional<std::string> value;
+};
+
+struct Tokens {
+  std::vector<Given> options;
+  std::vector<std::string> paths;
+};
+
+std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
+
+const Option* FindLong(std::string_view name) {
+  for (const Option& option : kOptions) {
+    if (option.long_name == name) return &option;
+  }
+  return nullptr;
+}
+
+const Option* FindShort(char name) {
+  for (const Option& option : kOptions) {
+    if (option.short_name != 0 && option.short_name == name) return &option;
+  }
+  return nullptr;
+}
+
+std::size_t EditDistance(std::string_view a, std::string_view b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+// The long option the user most likely meant: the only one the name begins, or one a
+// couple of typing slips away.
+std::optional<std::string_view> Suggest(std::string_view name) {
+  std::vector<std::string_view> extending;
+  for (const Option& option : kOptions) {
+    if (!name.empty() && option.long_name.substr(0, name.size()) == name) extending.push_back(option.long_name);
+  }
+  if (extending.size() == 1) return extending.front();
+  const Option* nearest = nullptr;
+  std::size_t best = 3;
+  for (const Option& option : kOptions) {
+    const std::size_t distance = EditDistance(name, option.long_name);
+    if (distance < best) best = distance, nearest = &option;
+  }
+  if (nearest == nullptr) return std::nullopt;
+  return nearest->long_name;
+}
+
+UsageError UnknownLong(std::string_view name) {
+  std::string message = "unknown option " + Quoted("--" + std::string(name));
+  if (auto meant = Suggest(name)) message += "; did you mean " + Quoted("--" + std::string(*meant)) + "?";
+  return {message};
+}
+
+UsageError MissingValue(std::string_view spelled) {
+  return {"option " + Quoted(spelled) + " needs a value"};
+}
+
+// One "--name[=value]" argument; may take the next argument as its value.
+std::optional<UsageError> ReadLong(std::span<const std::string> args, std::size_t& i, Tokens& tokens) {
+  const std::string_view body = std::string_view(args[i]).substr(2);
+  const std::size_t equals = body.find('=');
+  const std::string_view name = body.substr(0, equals);
+  const Option* option = FindLong(name);
+  if (option == nullptr) return UnknownLong(name);
+  Given given{option->id, "--" + std::string(name), std::nullopt};
+  if (equals != std::string_view::npos) {
+    if (option->takes == Takes::kNothing) return UsageError{"option " + Quoted(given.spelled) + " takes no value"};
+    given.value = std::string(body.substr(equals + 1));
+  } else if (option->takes == Takes::kValue) {
+    if (i + 1 >= args.size()) return MissingValue(given.spelled);
+    given.value = args[++i];
+  }
+  tokens.options.push_back(std::move(given));
+  return std::nullopt;
+}
+
+// One "-abc" cluster of short options; the last may take the rest or the next argument.
+std::optional<UsageError> ReadShort(std::span<const std::string> args, std::size_t& i, Tokens& tokens) {
+  const std::string_view cluster = std::string_view(args[i]).substr(1);
+  for (std::size_t k = 0; k < cluster.size(); ++k) {
+    const Option* option = FindShort(cluster[k]);
+    if (option == nullptr) return UsageError{"unknown option " + Quoted(std::string("-") + cluster[k])};
+    Given given{option->id, std::string("-") + cluster[k], std::nullopt};
+    const std::string_view rest = cluster.substr(k + 1);
+    if (option->takes == Takes::kValue) {
+      if (!rest.empty()) {
+        given.value = std::string(rest);
+      } else if (i + 1 < args.size()) {
+        given.value = args[++i];
+      } else {
+        return MissingValue(given.spelled);
+      }
+      tokens.options.push_back(std::move(given));
+      return std::nullopt;
+    }
+    if (option->takes == Takes::kOptionalValue && !rest.empty()) {
+      given.value = std::string(rest);
+      tokens.options.push_back(std::move(given));
+      return std::nullopt;
+    }
+    tokens.options.push_back(std::move(given));
+  }
+  return std::nullopt;
+}
+
+std::variant<Tokens, UsageError> Tokenize(std::span<const std::string> args) {
+  Tokens tokens;
+  bool options_ended = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    std::optional<UsageError> error;
+    if (options_ended || arg.size() < 2 || arg[0] != '-') {
+      tokens.paths.push_back(arg);
+    } else if (arg == "--") {
+      options_ended = true;
+    } else if (arg[1] == '-') {
+      error = ReadLong(args, i, tokens);
+    } else {
+      error = ReadShort(args, i, tokens);
+    }
+    if (error) return *error;
+  }
+  return tokens;
+}
+
+bool IsFindForm(Id id) { return id == Id::kFindHex || id == Id::kFindAscii || id == Id::kFindUtf8 || id == Id::kFindUnicode; }
+
+bool IsReplaceForm(Id id) {
+  return id == Id::kReplaceHex || id == Id::kReplaceAscii || id == Id::kReplaceUtf8 || id == Id::kReplaceUnicode;
+}
+
+PatternForm FormOf(Id id) {
+  switch (id) {
+    case Id::kFindAscii:
+    case Id::kReplaceAscii: return PatternForm::kAnsi;
+    case Id::kFindUtf8:
+    case Id::kReplaceUtf8: return PatternForm::kUtf8;
+    case Id::kFindUnicode:
+    case Id::kReplaceUnicode: return PatternForm::kUtf16Le;
+    default: return PatternForm::kHex;
+  }
+}
+
+// The options of a run once each has been seen, before their values are interpreted.
+struct Chosen {
+  const Given* find = nullptr;
+  const Given* replace = nullptr;
+  const Given* codepage = nullptr;
+  const Given* backup = nullptr;
+  const Given* yes = nullptr;
+  const Given* dry_run = nullptr;
+  bool directory = false;
+  bool whole_string = true;
+  bool ask = true;
+};
+
+std::optional<UsageError> Once(const Given*& slot, const Given& given, std::string_view what) {
+  if (slot != nullptr) {
+    return UsageError{std::string(what) + " given twice (" + slot->spelled + " and " + given.spelled + ")"};
+  }
+  slot = &given;
+  return std::nullopt;
+}
+
+std::variant<Chosen, UsageError> Choose(const std::vector<Given>& options) {
+  Chosen chosen;
+  for (const Given& given : options) {
+    std::optional<UsageError> error;
+    if (IsFindForm(given.id)) {
+      error = Once(chosen.find, given, "the pattern to find is");
+    } else if (IsReplaceForm(given.id)) {
+      error = Once(chosen.replace, given, "the replacement is");
+    } else if (given.id == Id::kCodepage) {
+      error = Once(chosen.codepage, given, "--codepage is");
+    } else if (given.id == Id::kBackup) {
+      error = Once(chosen.backup, given, "--backup is");
+    } else if (given.id == Id::kYes) {
+      chosen.yes = &given;
+    } else if (given.id == Id::kDryRun) {
+      chosen.dry_run = &given;
+    } else if (given.id == Id::kDir) {
+      chosen.directory = true;
+    } else if (given.id == Id::kNoWholeString) {
+      chosen.whole_string = false;
+    } else if (given.id == Id::kNoAsk) {
+      chosen.ask = false;
+    }
+    if (error) return *error;
+  }
+  return chosen;
+}
+
+std::optional<UsageError> CheckChoice(const Chosen& chosen, const std::vector<std::string>& paths) {
+  if (chosen.find == nullptr) {
+    return UsageError{"nothing to find: give the pattern with -f HEX, --find-ascii TEXT, --find-utf8 TEXT or "
+                      "--find-unicode TEXT"};
+  }
+  if (chosen.yes != nullptr && chosen.dry_run != nullptr) {
+    return UsageError{chosen.yes->spelled + " and " + chosen.dry_run->spelled + " exclude each other"};
+  }
+  if (chosen.yes != nullptr && chosen.replace == nullptr) {
+    return UsageError{chosen.yes->spelled + " needs a replacement (-r HEX, --replace-ascii TEXT, ...); " +
+                      "to list the occurrences use --dry-run"};
+  }
+  if (chosen.backup != nullptr && chosen.backup->value && chosen.backup->value->empty()) {
+    return UsageError{"the backup suffix is empty: the backup would be the file itself"};
+  }
+  if (paths.empty()) return UsageError{"no PATH given: name the file, or the directory to walk"};
+  if (paths.size() > 1) {
+    return UsageError{"more than one PATH (" + Quoted(paths[0]) + ", " + Quoted(paths[1]) +
+                      "): give one file, or one directory to walk"};
+  }
+  return std::nullopt;
+}
+
+std::variant<Bytes, UsageError> Convert(const Given& given, const TextEncoding& encoding,
+                                        std::vector<std::string>& warnings) {
+  auto converted = ConvertPattern({FormOf(given.id), given.value.value_or(""), given.spelled}, encoding);
+  if (auto* problem = std::get_if<std::string>(&converted)) return UsageError{*problem};
+  PatternBytes& pattern = std::get<PatternBytes>(converted);
+  if (!pattern.warning.empty()) warnings.push_back(pattern.warning);
+  return std::move(pattern.bytes);
+}
+
+Command Describe(const Chosen& chosen, const std::string& path, const CommandLineSetting& setting) {
+  TextEncoding encoding{setting.terminal, setting.default_ansi, chosen.whole_string};
+  if (chosen.codepage != nullptr) {
+    const std::optional<vantrel::os::CodePage> page = vantrel::os::FindCodePage(*chosen.codepage->value);
+    if (!page) {
+      return UsageError{"unknown code page " + Quoted(*chosen.codepage->value) +
+                        " (give a number such as 936 or 1252, or a name such as GBK)"};
+    }
+    encoding.ansi = *page;
+  }
+  RunDescription run;
+  run.mode = chosen.yes != nullptr ? Mode::kYes : chosen.dry_run != nullptr ? Mode::kDryRun : Mode::kInteractive;
+  run.path = os::PathFromArgument(path);
+  run.directory = chosen.directory;
+  run.ask = chosen.ask;
+  auto find = Convert(*chosen.find, encoding, run.warnings);
+  if (auto* error = std::get_if<UsageError>(&find)) return *error;
+  run.find = std::get<Bytes>(std::move(find));
+  if (chosen.replace != nullptr) {
+    auto replacement = Convert(*chosen.replace, encoding, run.warnings);
+    if (auto* error = std::get_if<UsageError>(&replacement)) return *error;
+    run.replacement = std::get<Bytes>(std::move(replacement));
+  }
+  if (chosen.backup != nullptr) {
+    run.backup_suffix = os::PathFromArgument(chosen.backup->value.value_or(std::string(kDefaultBackupSuffix)));
+  }
+  return run;
+}
+
+bool Asked(const Tokens& tokens, Id id) {
+  return std::any_of(tokens.options.begin(), tokens.options.end(), [id](const Given& given) { return given.id == id; });
+}
+
+}  // namespace
+
+Command ParseCommandLine(std::span<const std::string> args, const CommandLineSetting& setting) {
+  auto tokenized = Tokenize(args);
+  if (auto* error = std::get_if<UsageError>(&tokenized)) return *error;
+  const Tokens& tokens = std::get<Tokens>(tokenized);
+  if (Asked(tokens, Id::kHelp)) return ShowHelp{};
+  if (Asked(tokens, Id::kVersion)) return ShowVersion{};
+  auto chosen = Choose(tokens.options);
+  if (auto* error = std::get_if<UsageError>(&chosen)) return *error;
+  if (auto error = CheckChoice(std::get<Chosen>(chosen), tokens.paths)) return *error;
+  return Describe(std::get<Chosen>(chosen), tokens.paths.front(), setting);
+}
+
+}  // namespace vantrel::cli

@@ -1,0 +1,111 @@
+#include "cli/help_text.h"
+
+#include <string>
+
+namespace vantrel::cli {
+namespace {
+
+// $ stands for the program's name.
+constexpr std::string_view kManual = R"(Usage: $ [OPTIONS] PATH
+
+Finds a byte pattern in a file, or in every file below a directory, and
+overwrites it in place. Nothing is inserted or removed: the replacement is
+written over the bytes found (and over those behind them when it is longer);
+a file grows only when a replacement reaches past its end.
+
+Pattern (exactly one) and replacement (at most one):
+  -f, --find-hex HEX         the pattern as hex digits: "4A 6B 00", "4a6b00" and
+                             "4A-6B-00" are the same three bytes
+      --find-ascii TEXT      the pattern as text in the ANSI code page
+      --find-utf8 TEXT       the pattern as UTF-8 text
+      --find-unicode TEXT    the pattern as UTF-16LE text
+  -r, --replace-hex HEX      the replacement as hex digits
+      --replace-ascii TEXT   the replacement as text in the ANSI code page
+      --replace-utf8 TEXT    the replacement as UTF-8 text
+      --replace-unicode TEXT the replacement as UTF-16LE text
+      --no-whole-string      do not end a TEXT with a terminating zero; by
+                             default it ends with 00 (ASCII, UTF-8) or 00 00
+                             (UTF-16LE), as with "完整字符串" in the dialog
+      --codepage CP          the ANSI code page of the ASCII forms: a number
+                             (936, 1252) or a name (GBK, cp1252, latin1);
+                             default: the system's ANSI code page on Windows,
+                             the locale's character set elsewhere
+
+What to do (by default, ask before each replacement):
+      --no-ask               write without asking first; still ask to go on
+  -y, --yes                  replace every occurrence without asking, in one
+                             forward pass over each file; the search goes on
+                             behind the longer of pattern and replacement, so
+                             it ends even when the replacement holds the pattern
+  -n, --dry-run              list every occurrence (all that do not overlap);
+                             write nothing
+  -b, --backup[=SUFFIX]      before the first write to a file, copy it to
+                             PATH+SUFFIX (default .bak); an existing backup is
+                             never overwritten, and its file is then not written
+  -d, --dir                  walk PATH as a directory tree, every file at any
+                             depth (implied when PATH is a directory)
+  -h, --help                 show this manual
+      --version              show the version
+
+HEX: digits 0-9, A-F, a-f; everything else is ignored. TEXT: read in the
+terminal's character set, then converted to the form asked for.
+
+Questions: answer y, yes, n or no on a line; another line asks again, and the
+end of the input counts as no. When standard input is not a terminal, answers
+are read from it line by line.
+
+Output: each write of --yes and each occurrence of --dry-run is one line on
+standard output, PATH:0xOFFSET, with eight hex digits or more. With --yes and
+--dry-run, questions and messages go to standard error, so standard output
+holds only these lines. A file that cannot be read or written is reported on
+standard error as "PATH: reason", and a walk goes on with the other files. On a
+terminal, a run that takes over half a second shows its progress on one line.
+
+Exit status: 0 when the pattern was found at least once (written or not), 1 when
+it was found nowhere, 2 on a usage error or when a file could not be read or
+written.
+
+Examples:
+  $ -f "6A 75 6D 70" -r "6E 6F 70 21" game.exe
+      ask before each "jump" in game.exe is overwritten with "nop!"
+  $ --find-ascii Trial --replace-ascii "Full " --no-whole-string -y a.exe
+      replace every "Trial" in a.exe without asking
+  $ --find-ascii 试用版 --replace-ascii 正式版 --codepage 936 -yb a.exe
+      patch a GBK string from a UTF-8 terminal, keeping a copy in a.exe.bak
+  $ -f "DE AD BE EF" --dry-run firmware/
+      list the offsets of DE AD BE EF in every file below firmware/
+  yes | $ -f 00FF -r FF00 --no-ask data.bin
+      answer yes to every question from a pipe
+)";
+
+constexpr std::string_view kName = VANTREL_PROGRAM_NAME;
+
+}  // namespace
+
+std::string_view ProgramName() { return kName; }
+
+std::string_view Version() { return VANTREL_VERSION; }
+
+std::string HelpText() {
+  std::string text;
+  for (char ch : kManual) {
+    if (ch == '$') {
+      text += kName;
+    } else {
+      text += ch;
+    }
+  }
+  return text;
+}
+
+std::string UsageErrorText(std::string_view message) {
+  std::string text(kName);
+  text += ": error: ";
+  text += message;
+  text += "\nTry '";
+  text += kName;
+  text += " --help' for the options and examples.\n";
+  return text;
+}
+
+}  // namespace vantrel::cli
