@@ -6,7 +6,7 @@
 namespace vantrel::ui {
 
 bool CReplaceApp::InitInstance() {
-  SetDialogBkColor(RGB(245, 245, 245), RGB(0, 0, 0));
+  SetDialogBkColor(kDialogColors.background, kDialogColors.text);
   ShellPathBrowser browser;
   WindowsMessageBoxes message_boxes;
   std::optional<std::filesystem::path> path;

@@ -3,8 +3,12 @@
 #pragma once
 
 #include "ui/framework/application.h"
+#include "ui/framework/dialog_colors.h"
 
 namespace vantrel::ui {
+
+// The dialog's background, RGB(245, 245, 245), with black text.
+inline constexpr framework::DialogColors kDialogColors{RGB(245, 245, 245), RGB(0, 0, 0)};
 
 class CReplaceApp : public framework::Application {
  public:

@@ -32,14 +32,22 @@ HICON LoadMainIcon(HINSTANCE instance, int metric_x, int metric_y) {
 
 }  // namespace
 
-constexpr std::array<CReplaceDlg::Entry, 9> CReplaceDlg::kMessageMap{{
+constexpr std::array<CReplaceDlg::Entry, 17> CReplaceDlg::kMessageMap{{
     {WM_PAINT, 0, 0, &Handle<&CReplaceDlg::OnPaint>},
     {WM_QUERYDRAGICON, 0, 0, &Handle<&CReplaceDlg::OnQueryDragIcon>},
     {framework::kCtlColorMessage, 0, 0, &Handle<&CReplaceDlg::OnCtlColor>},
+    {WM_COMMAND, EN_CHANGE, IDC_FIND_HEX, &Handle<&CReplaceDlg::OnChangeFindHex>},
+    {WM_COMMAND, EN_CHANGE, IDC_REPLACE_HEX, &Handle<&CReplaceDlg::OnChangeReplaceHex>},
+    {WM_COMMAND, EN_CHANGE, IDC_FIND_ASCII, &Handle<&CReplaceDlg::OnChangeFindAscii>},
+    {WM_COMMAND, EN_CHANGE, IDC_FIND_UNICODE, &Handle<&CReplaceDlg::OnChangeFindUnicode>},
+    {WM_COMMAND, EN_CHANGE, IDC_REPLACE_ASCII, &Handle<&CReplaceDlg::OnChangeReplaceAscii>},
+    {WM_COMMAND, EN_CHANGE, IDC_REPLACE_UNICODE, &Handle<&CReplaceDlg::OnChangeReplaceUnicode>},
     {WM_COMMAND, BN_CLICKED, IDC_END_PROCESS, &Handle<&CReplaceDlg::OnEndProcess>},
     {WM_COMMAND, BN_CLICKED, IDC_START, &Handle<&CReplaceDlg::OnStart>},
     {WM_COMMAND, BN_CLICKED, IDC_BROWSE, &Handle<&CReplaceDlg::BrowseForPath>},
     {WM_DROPFILES, 0, 0, &Handle<&CReplaceDlg::OnDropFiles>},
+    {WM_COMMAND, EN_CHANGE, IDC_FIND_UTF8, &Handle<&CReplaceDlg::OnChangeFindUtf8>},
+    {WM_COMMAND, EN_CHANGE, IDC_REPLACE_UTF8, &Handle<&CReplaceDlg::OnChangeReplaceUtf8>},
     {WM_LBUTTONDOWN, 0, 0, &Handle<&CReplaceDlg::OnLButtonDown>},
     {WM_HELP, 0, 0, &Handle<&CReplaceDlg::OnHelpInfo>},
 }};

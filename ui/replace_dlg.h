@@ -38,6 +38,10 @@ class CReplaceDlg : public framework::Dialog {
   // Start: runs the find-and-replace on the file, or on every file below the directory.
   void OnStart();
 
+  // How many synchronisation passes have run: a write from inside a handler must not start
+  // a second one.
+  int sync_passes() const { return sync_passes_; }
+
  private:
   using Entry = framework::MessageMapEntry<CReplaceDlg>;
 
@@ -53,13 +57,27 @@ class CReplaceDlg : public framework::Dialog {
   void OnLButtonDown(UINT flags, POINT point);
   BOOL OnHelpInfo(const HELPINFO& info);
 
+  // The eight change handlers of the pattern boxes, each under the m_bUpdating guard.
+  void OnChangeFindHex();
+  void OnChangeFindAscii();
+  void OnChangeFindUtf8();
+  void OnChangeFindUnicode();
+  void OnChangeReplaceHex();
+  void OnChangeReplaceAscii();
+  void OnChangeReplaceUtf8();
+  void OnChangeReplaceUnicode();
+  // Runs steps (a function of BoxAccess&) unless a pass is already running.
+  template <class Steps>
+  void Synchronise(Steps steps);
+
   DialogServices services_;
   std::optional<std::filesystem::path> command_line_path_;
   HICON m_hIcon;
   HICON small_icon_;
   bool m_bUpdating = false;
+  int sync_passes_ = 0;
 
-  static const std::array<Entry, 9> kMessageMap;
+  static const std::array<Entry, 17> kMessageMap;
 };
 
 }  // namespace vantrel::ui
