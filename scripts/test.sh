@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # The one test command: installs what is missing, builds every preset, runs every test.
 #   scripts/test.sh            all presets
-#   scripts/test.sh native     one preset (native, win32)
+#   scripts/test.sh native     one preset (native, win32, native-asan)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 
 presets=("$@")
-[ ${#presets[@]} -gt 0 ] || presets=(native win32)
+[ ${#presets[@]} -gt 0 ] || presets=(native win32 native-asan)
 
 # The Windows tests that open windows need a display; one virtual display serves the run.
 if [ -z "${DISPLAY:-}" ]; then
