@@ -6,6 +6,8 @@
 #include <string>
 
 #include "res/resource.h"
+#include "engine/os/win32/wide_text.h"
+#include "runs/messages.h"
 #include "runs/replace_in_file.h"
 #include "runs/walk_directory.h"
 #include "ui/dialog_run_host.h"
@@ -22,7 +24,6 @@ constexpr int kShortestStartPath = 3;
 // The browse button takes the path box as the initial file name only when it is longer.
 constexpr int kShortestInitialName = 4;
 
-constexpr wchar_t kSearchFinished[] = L"搜索完毕";
 // Only a path Start can read whole is run: a cut path would name another file.
 constexpr wchar_t kPathTooLong[] = L"路径太长：最多 259 个字符。";
 
@@ -93,7 +94,7 @@ void CReplaceDlg::OnStart() {
   DialogRunHost host(*this, services_.message_boxes);
   if (IsChecked(IDC_OPEN_DIR)) {
     WalkDirectory(path, host);
-    services_.message_boxes.Show(window(), kSearchFinished, ApplicationName(), MB_OK);
+    services_.message_boxes.Show(window(), os::win32::Utf8ToWide(messages::kSearchFinished), ApplicationName(), MB_OK);
   } else {
     ReplaceInFile(path, false, host);
   }

@@ -154,6 +154,18 @@ TEST_F(EndToEndTest, AFileFromTheCommandLineIsPatchedThroughTheRealMessageBoxes)
   EXPECT_EQ(program.WaitForExit(), 0);
 }
 
+TEST_F(EndToEndTest, TextSetFromOutsideIntoTheAsciiBoxFillsTheOtherForms) {
+  Program program(temp_ / "missing");
+  ASSERT_TRUE(program.started());
+  const HWND main = program.WaitForDialog(L"Vantrel");
+  ASSERT_NE(main, nullptr);
+  SendMessageW(GetDlgItem(main, IDC_FIND_ASCII), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"abc"));
+  EXPECT_EQ(TextOf(GetDlgItem(main, IDC_FIND_HEX)), L"61 62 63 00");
+  EXPECT_EQ(TextOf(GetDlgItem(main, IDC_FIND_UTF8)), L"abc");
+  PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_EQ(program.WaitForExit(), 0);
+}
+
 TEST_F(EndToEndTest, ADirectoryOnTheCommandLineTurnsDirectoryModeOn) {
   Program program(temp_.path());
   ASSERT_TRUE(program.started());
