@@ -1,0 +1,30 @@
+// Runs the built command-line program as a user would: arguments, a standard input given as
+// text, and standard output, standard error and the exit status captured separately.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantrel::testing {
+
+struct ProgramRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+struct RunOptions {
+  std::string input;          // standard input; its end is the end of the input
+  std::string locale;         // LC_ALL for the program on POSIX (the terminal's character set)
+  bool close_output = false;  // standard output is a pipe whose reader has gone
+};
+
+// Arguments are UTF-8 (on POSIX, the bytes given to the program as they are).
+ProgramRun RunProgram(const std::vector<std::string>& args, const RunOptions& options = {});
+
+// A path as an argument: its bytes on POSIX, UTF-8 on Windows.
+std::string Arg(const std::filesystem::path& path);
+
+}  // namespace vantrel::testing

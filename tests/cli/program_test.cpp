@@ -1,0 +1,552 @@
+// The built program, run as a user runs it, on files the test makes: every option, the
+// output, the exit statuses, answers on standard input, backups, walks and usage errors.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <sstream>
+
+#include "runs/messages.h"
+#include "tests/cli/program_run.h"
+#include "tests/support/random_bytes.h"
+#include "tests/support/temp_dir.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace vantrel {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::Arg;
+using testing::ProgramRun;
+using testing::RunOptions;
+using testing::ToBytes;
+
+#ifdef _WIN32
+constexpr std::string_view kProgram = "vantrel-cli";
+#else
+constexpr std::string_view kProgram = "vantrel";
+#endif
+
+ProgramRun Vantrel(std::vector<std::string> args, std::string input = {}) {
+  RunOptions options;
+  options.input = std::move(input);
+  return testing::RunProgram(args, options);
+}
+
+std::string Text(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+std::string UsageError(std::string_view message) {
+  return std::string(kProgram) + ": error: " + std::string(message) + "\nTry '" + std::string(kProgram) +
+         " --help' for the options and examples.\n";
+}
+
+class ProgramTest : public ::testing::Test {
+ protected:
+  // A path below the test's directory, "a/b" written with the platform's separator, as a
+  // walk names it.
+  fs::path P(const fs::path& name) const { return (dir_ / name).make_preferred(); }
+  fs::path File(const fs::path& name, std::string_view content) {
+    const fs::path path = P(name);
+    fs::create_directories(path.parent_path());
+    testing::WriteFile(path, content);
+    return path;
+  }
+  static std::string Content(const fs::path& path) { return Text(testing::ReadFile(path)); }
+  static std::string Line(const fs::path& path, std::int64_t offset) {
+    return Arg(path) + ":" + messages::FormatOffset(offset) + "\n";
+  }
+  static std::string Found(const fs::path& path, std::int64_t offset, bool ask) {
+    return messages::Found(Arg(path), offset, ask);
+  }
+
+  testing::TempDir dir_;
+};
+
+// --- --dry-run ----------------------------------------------------------------------------
+
+TEST_F(ProgramTest, DryRunListsEveryOccurrenceThatDoesNotOverlapTheOneBefore) {
+  const fs::path file = File("a.bin", "aaaa.aa..aaa");
+  const ProgramRun run = Vantrel({"-f", "61 61", "--dry-run", Arg(file)});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, Line(file, 0) + Line(file, 2) + Line(file, 5) + Line(file, 9));
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(Content(file), "aaaa.aa..aaa");
+}
+
+TEST_F(ProgramTest, DryRunWritesNothingEvenWithAReplacementAndABackup) {
+  const fs::path file = File("a.bin", "..abc..");
+  const ProgramRun run = Vantrel({"-n", "-f", "616263", "-r", "58", "-b", Arg(file)});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, Line(file, 2));
+  EXPECT_EQ(Content(file), "..abc..");
+  EXPECT_FALSE(fs::exists(dir_ / "a.bin.bak"));
+}
+
+TEST_F(ProgramTest, NothingFoundExitsWithOneAndSaysSoOnStandardErrorInTheBatchModes) {
+  const fs::path file = File("a.bin", "nothing here");
+  for (const char* mode : {"--dry-run", "--yes"}) {
+    const ProgramRun run = Vantrel({mode, "-f", "7A7A", "-r", "41", Arg(file)});
+    EXPECT_EQ(run.status, 1) << mode;
+    EXPECT_EQ(run.out, "") << mode;
+    EXPECT_EQ(run.err, std::string(messages::kNotFound) + "\n") << mode;
+  }
+}
+
+TEST_F(ProgramTest, OffsetsHaveEightDigitsOrMore) {
+  const fs::path file = File("a.bin", std::string(0x1A2B, '.') + "!");
+  EXPECT_EQ(Vantrel({"-n", "-f", "21", Arg(file)}).out, Arg(file) + ":0x00001A2B\n");
+}
+
+// --- --yes --------------------------------------------------------------------------------
+
+TEST_F(ProgramTest, YesReplacesEveryOccurrenceAndPrintsOneLinePerWrite) {
+  const fs::path file = File("a.bin", "abc..abc.abc");
+  const ProgramRun run = Vantrel({"-f", "616263", "-r", "58595A", "-y", Arg(file)});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, Line(file, 0) + Line(file, 5) + Line(file, 9));
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(Content(file), "XYZ..XYZ.XYZ");
+}
+
+TEST_F(ProgramTest, YesEndsWhenTheReplacementHoldsThePattern) {
+  const fs::path file = File("a.bin", "ab.abab");
+  const ProgramRun run = Vantrel({"--find-hex", "6162", "--replace-hex", "616261", "--yes", Arg(file)});
+  EXPECT_EQ(run.status, 0);
+  // aba over "ab." at 0, then on behind the three bytes written: aba over "aba" at 3, then
+  // nothing from 6 on, although every write left an "ab" behind.
+  EXPECT_EQ(run.out, Line(file, 0) + Line(file, 3));
+  EXPECT_EQ(Content(file), "abaabab");
+}
+
+TEST_F(ProgramTest, YesWithAShorterReplacementLeavesTheRestOfEachMatch) {
+  const fs::path file = File("a.bin", "<abcde><abcde>");
+  EXPECT_EQ(Vantrel({"-y", "-f", "6162636465", "-r", "313233", Arg(file)}).status, 0);
+  EXPECT_EQ(Content(file), "<123de><123de>");
+}
+
+TEST_F(ProgramTest, YesGrowsTheFileWhenTheLastReplacementReachesPastTheEnd) {
+  const fs::path file = File("a.bin", "abc..abc");
+  EXPECT_EQ(Vantrel({"-y", "-f", "616263", "-r", "3132333435", Arg(file)}).status, 0);
+  EXPECT_EQ(Content(file), "1234512345");
+}
+
+TEST_F(ProgramTest, YesSkipsOccurrencesThatItsOwnLongerReplacementOverwrote) {
+  const fs::path file = File("a.bin", "abab....ab");
+  const ProgramRun run = Vantrel({"-y", "-f", "6162", "-r", "31323334", Arg(file)});
+  EXPECT_EQ(run.out, Line(file, 0) + Line(file, 8));
+  EXPECT_EQ(Content(file), "1234....1234");
+}
+
+// --- both batch modes against a naive oracle ----------------------------------------------
+
+// All occurrences, each search starting `advance` bytes behind the last find.
+std::vector<std::int64_t> NaiveOccurrences(const Bytes& text, const Bytes& pattern, std::size_t advance) {
+  std::vector<std::int64_t> found;
+  std::size_t from = 0;
+  while (from < text.size()) {
+    const Bytes rest(text.begin() + static_cast<std::ptrdiff_t>(from), text.end());
+    const std::int64_t hit = testing::NaiveFind(rest, pattern);
+    if (hit < 0) break;
+    found.push_back(static_cast<std::int64_t>(from) + hit);
+    from += static_cast<std::size_t>(hit) + advance;
+  }
+  return found;
+}
+
+// The one-pass replace of --yes, the obvious way.
+Bytes NaiveReplaceAll(Bytes text, const Bytes& pattern, const Bytes& replacement) {
+  for (std::int64_t at : NaiveOccurrences(text, pattern, std::max(pattern.size(), replacement.size()))) {
+    const auto offset = static_cast<std::size_t>(at);
+    if (offset + replacement.size() > text.size()) text.resize(offset + replacement.size());
+    std::copy(replacement.begin(), replacement.end(), text.begin() + static_cast<std::ptrdiff_t>(offset));
+  }
+  return text;
+}
+
+std::string Lines(const fs::path& path, const std::vector<std::int64_t>& offsets) {
+  std::string lines;
+  for (std::int64_t at : offsets) lines += Arg(path) + ":" + messages::FormatOffset(at) + "\n";
+  return lines;
+}
+
+TEST_F(ProgramTest, BothBatchModesAgreeWithANaiveOracleOnRandomFiles) {
+#ifdef _WIN32
+  constexpr int kRounds = 30;  // each start of the program costs more under Wine
+#else
+  constexpr int kRounds = 80;
+#endif
+  std::mt19937 rng(2024);
+  const fs::path file = dir_ / "random.bin";
+  for (int round = 0; round < kRounds; ++round) {
+    const Bytes text = testing::RandomBytes(rng, rng() % 3000, 2 + static_cast<int>(rng() % 2));
+    const Bytes pattern = testing::RandomBytes(rng, 1 + rng() % 4, 2);
+    Bytes replacement = testing::RandomBytes(rng, 1 + rng() % 5, 3);
+    if (round % 4 == 0) replacement.insert(replacement.begin() + static_cast<std::ptrdiff_t>(rng() % 2), pattern.begin(), pattern.end());
+    const std::string find_hex = BytesToHexText(pattern);
+    const std::string replace_hex = BytesToHexText(replacement);
+    testing::WriteFile(file, text);
+
+    const ProgramRun listed = Vantrel({"-n", "-f", find_hex, Arg(file)});
+    const std::vector<std::int64_t> all = NaiveOccurrences(text, pattern, pattern.size());
+    EXPECT_EQ(listed.status, all.empty() ? 1 : 0) << "round " << round;
+    EXPECT_EQ(listed.out, Lines(file, all)) << "round " << round << " pattern " << find_hex;
+
+    const ProgramRun replaced = Vantrel({"-y", "-f", find_hex, "-r", replace_hex, Arg(file)});
+    const std::vector<std::int64_t> written =
+        NaiveOccurrences(text, pattern, std::max(pattern.size(), replacement.size()));
+    EXPECT_EQ(replaced.status, written.empty() ? 1 : 0) << "round " << round;
+    EXPECT_EQ(replaced.out, Lines(file, written)) << "round " << round;
+    EXPECT_EQ(testing::ReadFile(file), NaiveReplaceAll(text, pattern, replacement))
+        << "round " << round << " pattern " << find_hex << " replacement " << replace_hex;
+  }
+}
+
+// --- the interactive mode -----------------------------------------------------------------
+
+TEST_F(ProgramTest, InteractiveAnswersYesWriteAndSearchAgainFromTheStart) {
+  const fs::path file = File("a.bin", "abc..abc");
+  const ProgramRun run = Vantrel({"-f", "616263", "-r", "58595A", Arg(file)}, "y\ny\nyes\nyes\n");
+  EXPECT_EQ(run.status, 0);
+  const std::string go_on = std::string(messages::kReplacedGoOn) + " [y/n] ";
+  EXPECT_EQ(run.out, Found(file, 0, true) + " [y/n] y\n" + go_on + "y\n" + Found(file, 5, true) + " [y/n] yes\n" +
+                         go_on + "yes\n" + std::string(messages::kNotFound) + "\n");
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(Content(file), "XYZ..XYZ");
+}
+
+TEST_F(ProgramTest, InteractiveAnswerNoWritesNothingButCountsAsFound) {
+  const fs::path file = File("a.bin", "..abc");
+  const ProgramRun run = Vantrel({"-f", "616263", "-r", "58595A", Arg(file)}, "no\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, Found(file, 2, true) + " [y/n] no\n");
+  EXPECT_EQ(Content(file), "..abc");
+}
+
+TEST_F(ProgramTest, InteractiveEndOfInputCountsAsNo) {
+  const fs::path file = File("a.bin", "..abc");
+  const ProgramRun run = Vantrel({"-f", "616263", "-r", "58595A", Arg(file)}, "");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, Found(file, 2, true) + " [y/n] \n");
+  EXPECT_EQ(Content(file), "..abc");
+
+  // After a Yes, the end of the input ends the run at the question whether to go on.
+  const fs::path twice = File("b.bin", "abcabc");
+  const ProgramRun once = Vantrel({"-f", "616263", "-r", "58595A", Arg(twice)}, "y");
+  EXPECT_EQ(once.out, Found(twice, 0, true) + " [y/n] y\n" + std::string(messages::kReplacedGoOn) + " [y/n] \n");
+  EXPECT_EQ(Content(twice), "XYZabc");
+}
+
+TEST_F(ProgramTest, InteractiveAsksAgainAfterAnyOtherLine) {
+  const fs::path file = File("a.bin", "abc");
+  const ProgramRun run = Vantrel({"-f", "616263", "-r", "58", Arg(file)}, "ok\r\nsure\nY\r\nN\n");
+  const std::string question = Found(file, 0, true) + " [y/n] ";
+  EXPECT_EQ(run.out, question + "ok\n" + question + "sure\n" + question + "Y\n" + std::string(messages::kReplacedGoOn) +
+                         " [y/n] N\n");
+  EXPECT_EQ(Content(file), "Xbc");
+}
+
+TEST_F(ProgramTest, NoAskWritesWithoutTheQuestionAndStillOffersToGoOn) {
+  const fs::path file = File("a.bin", "abcabc");
+  const ProgramRun run = Vantrel({"--no-ask", "-f", "616263", "-r", "58595A", Arg(file)}, "y\nn\n");
+  const std::string go_on = std::string(messages::kReplacedGoOn) + " [y/n] ";
+  EXPECT_EQ(run.out, go_on + "y\n" + go_on + "n\n");
+  EXPECT_EQ(Content(file), "XYZXYZ");
+}
+
+TEST_F(ProgramTest, InteractiveWithoutAReplacementShowsTheFirstOffsetOnly) {
+  const fs::path file = File("a.bin", "..abc.abc");
+  const ProgramRun run = Vantrel({"-f", "616263", Arg(file)}, "y\n");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, Found(file, 2, false) + "\n");
+  EXPECT_EQ(Content(file), "..abc.abc");
+}
+
+TEST_F(ProgramTest, InteractiveNotFoundSaysSoAndExitsWithOne) {
+  const fs::path file = File("a.bin", "...");
+  const ProgramRun run = Vantrel({"-f", "616263", "-r", "58", Arg(file)}, "y\n");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, std::string(messages::kNotFound) + "\n");
+}
+
+// --- walks --------------------------------------------------------------------------------
+
+std::vector<std::string> SortedLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+TEST_F(ProgramTest, AWalkVisitsEveryFileAtAnyDepthAndADirectoryImpliesIt) {
+  const fs::path one = File("tree/one.bin", "..abc");
+  const fs::path two = File("tree/sub/two.bin", "abc..abc");
+  File("tree/sub/deeper/none.bin", "xyz");
+  const fs::path tree = dir_ / "tree";
+  for (bool flag : {false, true}) {
+    std::vector<std::string> args = {"-n", "-f", "616263", Arg(tree)};
+    if (flag) args.insert(args.begin(), "-d");
+    const ProgramRun run = Vantrel(args);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(SortedLines(run.out), SortedLines(Line(one, 2) + Line(two, 0) + Line(two, 5)));
+    EXPECT_EQ(run.err, std::string(messages::kSearchFinished) + "\n");
+  }
+  const ProgramRun replaced = Vantrel({"-y", "-f", "616263", "-r", "58595A", Arg(tree)});
+  EXPECT_EQ(replaced.status, 0);
+  EXPECT_EQ(SortedLines(replaced.out), SortedLines(Line(one, 2) + Line(two, 0) + Line(two, 5)));
+  EXPECT_EQ(Content(one), "..XYZ");
+  EXPECT_EQ(Content(two), "XYZ..XYZ");
+}
+
+TEST_F(ProgramTest, AWalkWithoutAnyOccurrenceExitsWithOne) {
+  File("tree/a", "x");
+  File("tree/b/c", "y");
+  const ProgramRun run = Vantrel({"-n", "-f", "7A", Arg(dir_ / "tree")});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, std::string(messages::kSearchFinished) + "\n");
+}
+
+TEST_F(ProgramTest, AnInteractiveWalkAsksForEachFileAndNoEndsOnlyThatFile) {
+  File("tree/one.bin", "abc");
+  File("tree/two.bin", "abc");
+  const ProgramRun run = Vantrel({"-f", "616263", "-r", "58", Arg(dir_ / "tree")}, "n\ny\nn\n");
+  EXPECT_EQ(run.status, 0);
+  const std::string contents = Content(dir_ / "tree/one.bin") + Content(dir_ / "tree/two.bin");
+  EXPECT_TRUE(contents == "abcXbc" || contents == "Xbcabc") << contents;  // the listing decides the order
+  EXPECT_EQ(run.out.substr(run.out.size() - std::string(messages::kSearchFinished).size() - 1),
+            std::string(messages::kSearchFinished) + "\n");
+}
+
+TEST_F(ProgramTest, DirOnAFileIsAUsageError) {
+  const fs::path file = File("a.bin", "abc");
+  const ProgramRun run = Vantrel({"-d", "-n", "-f", "61", Arg(file)});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, UsageError("'" + Arg(file) + "' is not a directory (drop -d to patch one file)"));
+}
+
+// A file the program cannot open: its path and the reason on standard error, and the walk
+// goes on with the others.
+#ifdef _WIN32
+class Unreadable {
+ public:
+  explicit Unreadable(const fs::path& path) {
+    testing::WriteFile(path, "abc");
+    handle_ = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  }
+  ~Unreadable() { CloseHandle(handle_); }
+  Unreadable(const Unreadable&) = delete;
+  Unreadable& operator=(const Unreadable&) = delete;
+
+ private:
+  HANDLE handle_;
+};
+#else
+class Unreadable {
+ public:
+  // A FIFO: it exists, but it is no file to search, whoever runs the test (root included).
+  explicit Unreadable(const fs::path& path) { EXPECT_EQ(mkfifo(path.c_str(), 0644), 0); }
+};
+#endif
+
+TEST_F(ProgramTest, AFileThatCannotBeReadIsReportedAndTheWalkGoesOn) {
+  const fs::path good = File("tree/good.bin", "..abc");
+  const fs::path bad = dir_ / "tree" / "bad.bin";
+  const Unreadable locked(bad);
+  for (const char* mode : {"-n", "-y"}) {
+    const ProgramRun run = Vantrel({mode, "-f", "616263", "-r", "616263", Arg(dir_ / "tree")});
+    EXPECT_EQ(run.status, 2) << mode;
+    EXPECT_EQ(run.out, Line(good, 2)) << mode;
+    EXPECT_EQ(run.err.rfind(Arg(bad) + ": ", 0), 0u) << run.err;
+    EXPECT_NE(run.err.find("\n" + std::string(messages::kSearchFinished) + "\n"), std::string::npos) << run.err;
+  }
+}
+
+TEST_F(ProgramTest, AFileThatCannotBeReadInFileModeGetsTheDialogsMessageToo) {
+  const fs::path bad = dir_ / "bad.bin";
+  const Unreadable locked(bad);
+  const ProgramRun run = Vantrel({"-n", "-f", "616263", Arg(bad)});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err.rfind(Arg(bad) + ": ", 0), 0u) << run.err;
+  EXPECT_NE(run.err.find(std::string(messages::kOpenFailed) + "\n"), std::string::npos) << run.err;
+}
+
+// --- backups ------------------------------------------------------------------------------
+
+TEST_F(ProgramTest, BackupIsTheOriginalAndIsMadeOnlyForFilesThatAreWritten) {
+  const fs::path hit = File("tree/hit.bin", "..abc..abc");
+  File("tree/miss.bin", "xyz");
+  const ProgramRun run = Vantrel({"-y", "-b", "-f", "616263", "-r", "58595A", Arg(dir_ / "tree")});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(Content(dir_ / "tree/hit.bin.bak"), "..abc..abc");
+  EXPECT_EQ(Content(hit), "..XYZ..XYZ");
+  EXPECT_FALSE(fs::exists(dir_ / "tree/miss.bin.bak"));
+}
+
+TEST_F(ProgramTest, AnExistingBackupBlocksTheWriteToThatFileOnly) {
+  const fs::path blocked = File("tree/blocked.bin", "abc");
+  const fs::path other = File("tree/other.bin", "abc");
+  File("tree/blocked.bin.orig", "old backup");
+  const ProgramRun run = Vantrel({"-y", "--backup=.orig", "-f", "616263", "-r", "58595A", Arg(dir_ / "tree")});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(Content(blocked), "abc");
+  EXPECT_EQ(Content(dir_ / "tree/blocked.bin.orig"), "old backup");
+  EXPECT_EQ(Content(other), "XYZ");
+  EXPECT_EQ(Content(dir_ / "tree/other.bin.orig"), "abc");
+  EXPECT_EQ(run.out, Line(other, 0));
+  EXPECT_NE(run.err.find(Arg(blocked) + ": not written: the backup '" + Arg(P("tree/blocked.bin.orig")) +
+                         "' exists already\n"),
+            std::string::npos)
+      << run.err;
+}
+
+TEST_F(ProgramTest, InteractiveBackupIsMadeAtTheFirstYesAndBlocksWhenItExists) {
+  const fs::path file = File("a.bin", "abcabc");
+  EXPECT_EQ(Vantrel({"-b", "-f", "616263", "-r", "58", Arg(file)}, "n\n").status, 0);
+  EXPECT_FALSE(fs::exists(dir_ / "a.bin.bak"));
+  EXPECT_EQ(Vantrel({"-b", "-f", "616263", "-r", "58", Arg(file)}, "y\ny\ny\n").status, 0);
+  EXPECT_EQ(Content(dir_ / "a.bin.bak"), "abcabc");
+  EXPECT_EQ(Content(file), "XbcXbc");
+
+  const fs::path again = File("b.bin", "abc");
+  File("b.bin.bak", "kept");
+  const ProgramRun blocked = Vantrel({"-b", "-f", "616263", "-r", "58", Arg(again)}, "y\n");
+  EXPECT_EQ(blocked.status, 2);
+  EXPECT_EQ(Content(again), "abc");
+  EXPECT_EQ(Content(dir_ / "b.bin.bak"), "kept");
+  EXPECT_NE(blocked.out.find(std::string(messages::kWriteFailed)), std::string::npos) << blocked.out;
+  EXPECT_NE(blocked.err.find("exists already"), std::string::npos) << blocked.err;
+}
+
+// --- text forms ---------------------------------------------------------------------------
+
+TEST_F(ProgramTest, PatchesAGbkStringFromAUtf8Terminal) {
+  // 试用版 and 正式版 in GBK, each with its terminating zero.
+  const std::string trial = "\xCA\xD4\xD3\xC3\xB0\xE6";
+  const std::string full = "\xD5\xFD\xCA\xBD\xB0\xE6";
+  const fs::path file = File("app.exe", "MZ.." + trial + std::string(1, '\0') + "..");
+  const ProgramRun run =
+      Vantrel({"--find-ascii", "试用版", "--replace-ascii", "正式版", "--codepage", "936", "-y", Arg(file)});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, Line(file, 4));
+  EXPECT_EQ(Content(file), "MZ.." + full + std::string(1, '\0') + "..");
+}
+
+TEST_F(ProgramTest, FindsUtf8AndUtf16FormsWithAndWithoutTheirZero) {
+  // é is C3 A9 in UTF-8; "ab" and its zero unit in UTF-16LE start at 6.
+  const fs::path file = File("a.bin", std::string("\xC3\xA9t\xC3\xA9!a\0b\0\0\0", 12));
+  EXPECT_EQ(Vantrel({"-n", "--find-utf8", "été", Arg(file)}).out, "");  // no zero behind it
+  EXPECT_EQ(Vantrel({"-n", "--find-utf8", "été", "--no-whole-string", Arg(file)}).out, Line(file, 0));
+  EXPECT_EQ(Vantrel({"-n", "--find-unicode", "ab", Arg(file)}).out, Line(file, 6));
+}
+
+#ifndef _WIN32
+TEST_F(ProgramTest, TakesTextInTheLocalesCharacterSet) {
+  const fs::path file = File("a.bin", "..\xE8\xAF\x95..");  // 试 in UTF-8
+  RunOptions gbk;
+  gbk.locale = "zh_CN.GBK";
+  const ProgramRun run = testing::RunProgram({"-n", "--find-utf8", "\xCA\xD4", "--no-whole-string", Arg(file)}, gbk);
+  EXPECT_EQ(run.out, Line(file, 2)) << run.err;
+}
+#endif
+
+// --- output, exit statuses and usage errors -----------------------------------------------
+
+TEST_F(ProgramTest, UsageErrorsNameTheProblemGiveTheHintAndTouchNothing) {
+  const fs::path file = File("a.bin", "abc");
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"-r", "41", Arg(file)},
+       "nothing to find: give the pattern with -f HEX, --find-ascii TEXT, --find-utf8 TEXT or --find-unicode TEXT"},
+      {{"-f", "61", "--find-utf8", "a", "-r", "41", Arg(file)},
+       "the pattern to find is given twice (-f and --find-utf8)"},
+      {{"-f", "xyz", "-r", "41", Arg(file)}, "-f 'xyz' has no hex digits"},
+      {{"-f", "6", "-r", "41", "-y", Arg(file)}, "-f '6' has no bytes: one digit is half a byte"},
+      {{"--find-ascii", "a", "--codepage", "nope", "-r", "41", Arg(file)},
+       "unknown code page 'nope' (give a number such as 936 or 1252, or a name such as GBK)"},
+      {{"-f", "61", "-r", "41", "-y", Arg(dir_ / "missing")},
+       "no such file or directory: '" + Arg(dir_ / "missing") + "'"},
+      {{"-f", "61", "-r", "41", "-y"}, "no PATH given: name the file, or the directory to walk"},
+      {{"--bogus", Arg(file)}, "unknown option '--bogus'"},
+  };
+  for (const auto& [args, message] : cases) {
+    const ProgramRun run = Vantrel(args, "y\ny\n");
+    EXPECT_EQ(run.status, 2) << message;
+    EXPECT_EQ(run.out, "") << message;
+    EXPECT_EQ(run.err, UsageError(message));
+    EXPECT_EQ(Content(file), "abc") << message;
+  }
+}
+
+TEST_F(ProgramTest, AnOddDigitIsWarnedAboutOnStandardError) {
+  const fs::path file = File("a.bin", "\xAB\xCD");
+  const ProgramRun run = Vantrel({"-n", "-f", "ABC", Arg(file)});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, Line(file, 0));
+  EXPECT_EQ(run.err, std::string(kProgram) +
+                         ": warning: -f 'ABC' has an odd number of digits; the last one is ignored, so it stands for AB\n");
+}
+
+TEST_F(ProgramTest, HelpIsACompleteManualAndVersionIsTheVersionOnly) {
+  const ProgramRun help = Vantrel({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.err, "");
+  for (const char* part : {"Usage: ", "--find-hex HEX", "--find-ascii TEXT", "--find-utf8 TEXT", "--find-unicode TEXT",
+                           "--replace-hex HEX", "--replace-ascii TEXT", "--replace-utf8 TEXT", "--replace-unicode TEXT",
+                           "--dir", "--no-whole-string", "--no-ask", "--yes", "--dry-run", "--backup[=SUFFIX]",
+                           "--codepage CP", "--help", "--version", "Exit status:", "Examples:"}) {
+    EXPECT_NE(help.out.find(part), std::string::npos) << part;
+  }
+  EXPECT_EQ(Vantrel({"-h"}).out, help.out);
+  const ProgramRun version = Vantrel({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, std::string(VANTREL_VERSION) + "\n");
+}
+
+TEST_F(ProgramTest, AReaderThatGoesAwayIsNoErrorAndYesStillPatchesEverything) {
+  const fs::path file = File("a.bin", "abcabcabc");
+  RunOptions closed;
+  closed.close_output = true;
+  const ProgramRun listed = testing::RunProgram({"-n", "-f", "616263", Arg(file)}, closed);
+  EXPECT_EQ(listed.status, 0);
+  EXPECT_EQ(listed.err, "");
+  const ProgramRun replaced = testing::RunProgram({"-y", "-f", "616263", "-r", "58", Arg(file)}, closed);
+  EXPECT_EQ(replaced.status, 0);
+  EXPECT_EQ(replaced.err, "");
+  EXPECT_EQ(Content(file), "XbcXbcXbc");
+}
+
+// --- beyond 4 GiB -------------------------------------------------------------------------
+
+// A sparse file of 4 GiB + 1 MiB with one occurrence below 4 GiB and one above it: both are
+// listed with their offsets and both are patched. Standard error is a file here, so no
+// progress line may appear although the search takes seconds.
+TEST_F(ProgramTest, ListsAndPatchesOccurrencesOnBothSidesOfFourGib) {
+  const std::int64_t four_gib = std::int64_t{1} << 32;
+  const std::int64_t below = four_gib - 0x10000 + 3;
+  const std::int64_t above = four_gib + 0x1A2B;
+  const fs::path file = dir_ / "huge.bin";
+  testing::WriteSparseFile(file, four_gib + (1 << 20), {{below, ToBytes("NEEDLE")}, {above, ToBytes("NEEDLE")}});
+
+  const ProgramRun listed = Vantrel({"-n", "--find-ascii", "NEEDLE", "--no-whole-string", Arg(file)});
+  EXPECT_EQ(listed.status, 0);
+  EXPECT_EQ(listed.out, Arg(file) + ":0xFFFF0003\n" + Arg(file) + ":0x100001A2B\n");
+  EXPECT_EQ(listed.err, "");
+
+  const ProgramRun patched = Vantrel({"-y", "--find-ascii", "NEEDLE", "--replace-ascii", "THREAD",
+                                      "--no-whole-string", Arg(file)});
+  EXPECT_EQ(patched.status, 0);
+  EXPECT_EQ(patched.out, listed.out);
+  EXPECT_EQ(patched.err, "");
+  EXPECT_EQ(testing::ReadAt(file, below, 6), ToBytes("THREAD"));
+  EXPECT_EQ(testing::ReadAt(file, above, 6), ToBytes("THREAD"));
+  EXPECT_EQ(fs::file_size(file), static_cast<std::uintmax_t>(four_gib + (1 << 20)));
+}
+
+}  // namespace
+}  // namespace vantrel
