@@ -130,7 +130,8 @@ int Spawn(const std::vector<std::string>& args, const RunOptions& options, const
     posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], 1);
     posix_spawn_file_actions_addclose(&actions, pipe_fds[1]);
   } else {
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const char* to = options.output_file.empty() ? out.c_str() : options.output_file.c_str();
+    posix_spawn_file_actions_addopen(&actions, 1, to, O_WRONLY | O_CREAT | O_TRUNC, 0644);
   }
   posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   pid_t child = 0;

@@ -19,6 +19,7 @@ struct RunOptions {
   std::string input;          // standard input; its end is the end of the input
   std::string locale;         // LC_ALL for the program on POSIX (the terminal's character set)
   bool close_output = false;  // standard output is a pipe whose reader has gone
+  std::string output_file;    // POSIX: standard output goes to this file ("/dev/full")
 };
 
 // Arguments are UTF-8 (on POSIX, the bytes given to the program as they are).

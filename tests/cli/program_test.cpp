@@ -521,6 +521,17 @@ TEST_F(ProgramTest, AReaderThatGoesAwayIsNoErrorAndYesStillPatchesEverything) {
   EXPECT_EQ(Content(file), "XbcXbcXbc");
 }
 
+#ifndef _WIN32
+TEST_F(ProgramTest, AStandardOutputThatCannotBeWrittenIsAnError) {
+  const fs::path file = File("a.bin", "abc");
+  RunOptions full;
+  full.output_file = "/dev/full";
+  const ProgramRun run = testing::RunProgram({"-n", "-f", "616263", Arg(file)}, full);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "vantrel: error: cannot write standard output: No space left on device\n");
+}
+#endif
+
 // --- beyond 4 GiB -------------------------------------------------------------------------
 
 // A sparse file of 4 GiB + 1 MiB with one occurrence below 4 GiB and one above it: both are
