@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "engine/os/system_error.h"
+#include "engine/os/win32/wide_text.h"
 
 namespace vantrel::os {
 namespace {
@@ -19,7 +20,7 @@ bool IsDot(const wchar_t* name) {
 Result<std::vector<DirectoryEntry>> ListDirectory(const std::filesystem::path& dir) {
   WIN32_FIND_DATAW found{};
   const std::filesystem::path pattern = dir / L"*";
-  HANDLE find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
+  HANDLE find = FindFirstFileExW(win32::ApiPath(pattern).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
                                  FIND_FIRST_EX_LARGE_FETCH);
   if (find == INVALID_HANDLE_VALUE) {
     if (GetLastError() == ERROR_FILE_NOT_FOUND) return std::vector<DirectoryEntry>{};
@@ -35,7 +36,7 @@ Result<std::vector<DirectoryEntry>> ListDirectory(const std::filesystem::path& d
 }
 
 Result<DirectoryId> IdentifyDirectory(const std::filesystem::path& dir) {
-  HANDLE handle = CreateFileW(dir.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+  HANDLE handle = CreateFileW(win32::ApiPath(dir).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return LastSystemError();
   BY_HANDLE_FILE_INFORMATION info{};

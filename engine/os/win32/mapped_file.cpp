@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "engine/os/system_error.h"
+#include "engine/os/win32/wide_text.h"
 
 namespace vantrel::os {
 namespace {
@@ -24,7 +25,7 @@ std::size_t MapGranularity() {
 }
 
 Result<MappedFile> MappedFile::Open(const std::filesystem::path& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+  HANDLE file = CreateFileW(win32::ApiPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return LastSystemError();
   MappedFile opened;

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "engine/os/system_error.h"
+#include "engine/os/win32/wide_text.h"
 
 namespace vantrel::os {
 namespace {
@@ -26,7 +27,7 @@ constexpr DWORD kMaxChunk = 1u << 30;
 }  // namespace
 
 Result<UpdateFile> UpdateFile::Open(const std::filesystem::path& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  HANDLE file = CreateFileW(win32::ApiPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return LastSystemError();
   UpdateFile opened;

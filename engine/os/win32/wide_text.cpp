@@ -24,3 +24,20 @@ std::wstring Utf8ToWide(std::string_view utf8) {
 }
 
 }  // namespace vantrel::os::win32
+
+namespace vantrel::os::win32 {
+
+std::wstring ApiPath(const std::filesystem::path& path) {
+  const std::wstring& native = path.native();
+  // A little below MAX_PATH, so a directory's "\*" search pattern still fits.
+  if (native.size() < MAX_PATH - 4 || native.rfind(L"\\\\?\\", 0) == 0) return native;
+  std::error_code error;
+  const std::filesystem::path absolute = path.is_absolute() ? path : std::filesystem::absolute(path, error);
+  if (error) return native;
+  // The extended form is taken literally: separators must be backslashes, no "." or "..".
+  std::wstring text = absolute.lexically_normal().make_preferred().native();
+  if (text.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + text.substr(2);
+  return L"\\\\?\\" + text;
+}
+
+}  // namespace vantrel::os::win32
