@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 
@@ -125,8 +126,9 @@ TEST_F(ShellBrowserTest, TheFolderBrowserIsTitledCentredAndStartsAtTheCurrentFol
   EXPECT_EQ(fs::path(*chosen), folder) << "OK at once returns the folder selected at the start";
   RECT owner;
   GetWindowRect(window(), &owner);
-  EXPECT_NEAR(browser_centre.x, (owner.left + owner.right) / 2, 2);
-  EXPECT_NEAR(browser_centre.y, (owner.top + owner.bottom) / 2, 2);
+  const POINT owner_centre{(owner.left + owner.right) / 2, (owner.top + owner.bottom) / 2};
+  EXPECT_LE(std::abs(browser_centre.x - owner_centre.x), 1) << browser_centre.x << " vs " << owner_centre.x;
+  EXPECT_LE(std::abs(browser_centre.y - owner_centre.y), 1) << browser_centre.y << " vs " << owner_centre.y;
 }
 
 TEST_F(ShellBrowserTest, CancellingTheFolderBrowserGivesNothing) {
