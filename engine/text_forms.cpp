@@ -49,7 +49,8 @@ void Utf8ToHex(BoxAccess& boxes, BoxId src, BoxId hex) {
 }
 
 void UnicodeToHex(BoxAccess& boxes, BoxId src, BoxId hex) {
-  // At most 127 units (126 before the zero unit) are taken, never half a surrogate pair.
+  // At most 64 units (63 before the zero unit) are taken, never half a surrogate pair: all
+  // that the hex box gives back whole when it is reformatted (see kUnicodeFormLimit).
   const std::u16string wide = boxes.ReadWide(src);
   const bool whole = boxes.WholeString();
   const std::u16string_view taken = Utf16Prefix(wide, whole ? kUnicodeFormLimit - 1 : kUnicodeFormLimit);

@@ -170,18 +170,23 @@ TEST(TextFormLimits, AnAnsiBoxIsReadUpTo259BytesWithoutHalfACharacter) {
   EXPECT_EQ(os::ToUtf16(std::string(bytes.begin(), bytes.end() - 1), kGbk), std::u16string(129, u'文'));
 }
 
-TEST(TextFormLimits, AUnicodeFormKeepsTheHexBoxInNormalFormAtAnyLength) {
+TEST(TextFormLimits, AUnicodeFormIsCutBetweenWholeCharactersAndKeepsItsZero) {
   for (bool whole : {false, true}) {
     FakeBoxes boxes(kWestern, whole);
-    std::u16string text;
-    for (int i = 0; i < 200; ++i) text += u"😀";
+    std::u16string text = u"a";
+    for (int i = 0; i < 200; ++i) text += u"😀";  // pairs from position 1: 63 or 64 units cut one in half
     boxes.Type(kUnicode, text, 0);
     UnicodeToHex(boxes, kUnicode, kHex);
     const std::u16string hex = boxes.Text(kHex);
     const std::string narrow(hex.begin(), hex.end());
     EXPECT_EQ(narrow, NormalizeHexText(narrow));
-    EXPECT_LE(narrow.size(), 259u * 3 / 2);  // the box is read back up to 259 digits
-    EXPECT_EQ(narrow.substr(0, 11), "3D D8 00 DE");
+    // "a" and 31 whole pairs: 63 units with the zero, 64 would split the 32nd pair.
+    const Bytes bytes = HexTextToBytes(narrow);
+    EXPECT_EQ(bytes.size(), whole ? 63u * 2 + 2 : 63u * 2);
+    if (whole) {
+      EXPECT_EQ(narrow.substr(narrow.size() - 6), " 00 00");
+    }
+    EXPECT_EQ(narrow.substr(0, 17), "61 00 3D D8 00 DE");
   }
 }
 
