@@ -446,6 +446,15 @@ TEST_F(ProgramTest, FindsUtf8AndUtf16FormsWithAndWithoutTheirZero) {
   EXPECT_EQ(Vantrel({"-n", "--find-unicode", "ab", Arg(file)}).out, Line(file, 6));
 }
 
+TEST_F(ProgramTest, WritesUtf8AndUtf16Replacements) {
+  const fs::path utf8 = File("utf8.bin", std::string("[old]\0.", 7));
+  EXPECT_EQ(Vantrel({"-y", "--find-utf8", "old", "--replace-utf8", "néw", "--no-whole-string", Arg(utf8)}).status, 0);
+  EXPECT_EQ(Content(utf8), std::string("[n\xC3\xA9w\0.", 7));  // one byte longer: over the ']'
+  const fs::path utf16 = File("utf16.bin", std::string("o\0k\0\0\0!", 7));
+  EXPECT_EQ(Vantrel({"-y", "--find-unicode", "ok", "--replace-unicode", "no", Arg(utf16)}).status, 0);
+  EXPECT_EQ(Content(utf16), std::string("n\0o\0\0\0!", 7));
+}
+
 #ifndef _WIN32
 TEST_F(ProgramTest, TakesTextInTheLocalesCharacterSet) {
   const fs::path file = File("a.bin", "..\xE8\xAF\x95..");  // 试 in UTF-8
