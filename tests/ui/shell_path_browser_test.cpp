@@ -66,11 +66,29 @@ HWND OpenBrowseDialog(HWND owner) {
   return search.found;
 }
 
+// The text of the selected item of the browse dialog's folder tree, or "" before there is one.
+std::wstring SelectedTreeItemText(HWND browser) {
+  const HWND tree = FindWindowExW(browser, nullptr, WC_TREEVIEWW, nullptr);
+  if (tree == nullptr) return {};
+  const auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+  if (item == nullptr) return {};
+  wchar_t text[MAX_PATH] = {};
+  TVITEMW query{};
+  query.mask = TVIF_TEXT;
+  query.hItem = item;
+  query.pszText = text;
+  query.cchTextMax = MAX_PATH;
+  SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query));
+  return text;
+}
+
 class ShellBrowserTest : public DialogTest {
  protected:
-  // Calls `inspect` with the browse dialog once it is open, then presses `button`.
-  void WhenOpen(std::function<void(HWND)> inspect, int button) {
+  // Calls `inspect` with the browse dialog once it is open (and `ready` says it has settled),
+  // then presses `button`.
+  void WhenOpen(std::function<void(HWND)> inspect, int button, std::function<bool(HWND)> ready = nullptr) {
     inspect_ = std::move(inspect);
+    ready_ = std::move(ready);
     button_ = button;
     ticks_ = 0;
     SetWindowSubclass(window(), &OnTimer, kTimer, reinterpret_cast<DWORD_PTR>(this));
@@ -87,7 +105,8 @@ class ShellBrowserTest : public DialogTest {
       auto& self = *reinterpret_cast<ShellBrowserTest*>(data);
       const HWND browser = OpenBrowseDialog(window);
       ++self.ticks_;
-      if (browser && self.inspect_) {
+      const bool settled = browser && (!self.ready_ || self.ready_(browser) || self.ticks_ > 50);
+      if (browser && self.inspect_ && settled) {
         auto inspect = std::move(self.inspect_);
         self.inspect_ = nullptr;
         inspect(browser);
@@ -103,6 +122,7 @@ class ShellBrowserTest : public DialogTest {
   ui::ShellPathBrowser shell_;
   TempDir temp_;
   std::function<void(HWND)> inspect_;
+  std::function<bool(HWND)> ready_;
   int button_ = IDCANCEL;
   int ticks_ = 0;
 };
@@ -119,7 +139,9 @@ TEST_F(ShellBrowserTest, TheFolderBrowserIsTitledCentredAndStartsAtTheCurrentFol
         GetWindowRect(browser, &rect);
         browser_centre = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
       },
-      IDOK);
+      IDOK,
+      // The shell fills its folder tree after the dialog shows: wait until "chosen" is selected.
+      [](HWND browser) { return SelectedTreeItemText(browser) == L"chosen"; });
   const std::optional<std::wstring> chosen = shell_.BrowseFolder(window(), folder.native());
   EXPECT_TRUE(titled);
   ASSERT_TRUE(chosen.has_value());
