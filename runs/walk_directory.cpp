@@ -13,7 +13,7 @@ class Walk {
   explicit Walk(const WalkVisitor& visitor) : visitor_(visitor) {}
 
   void Enter(const std::filesystem::path& dir) {
-    Result<os::DirectoryId> id = os::IdentifyDirectory(dir);
+    Result<os::FileId> id = os::IdentifyDirectory(dir);
     if (id && !visited_.insert(*id).second) return;  // reached again through a link
     Result<std::vector<os::DirectoryEntry>> entries = os::ListDirectory(dir);
     if (!entries) {
@@ -23,7 +23,7 @@ class Walk {
     for (const os::DirectoryEntry& entry : *entries) {
       if (entry.is_directory) {
         Enter(entry.path);
-      } else if (visitor_.on_file) {
+      } else if (visitor_.on_file && (!entry.id || visited_.insert(*entry.id).second)) {
         visitor_.on_file(entry.path);
       }
     }
@@ -31,7 +31,7 @@ class Walk {
 
  private:
   const WalkVisitor& visitor_;
-  std::unordered_set<os::DirectoryId, os::DirectoryIdHash> visited_;
+  std::unordered_set<os::FileId, os::FileIdHash> visited_;  // directories and files met so far
 };
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The walk of a directory tree: depth first, in the order the file system lists each
 // directory, a subdirectory entered as soon as it is met. A directory reached again through
-// a link, junction or mount is not walked twice, so every walk ends.
+// a link, junction or mount is not walked twice, so every walk ends; a file reached again
+// through a link or a second hard link is not visited twice (where the listing identifies
+// files: on POSIX), so no file is patched twice in one walk.
 #pragma once
 
 #include <filesystem>

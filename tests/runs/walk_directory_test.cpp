@@ -126,13 +126,26 @@ TEST_F(WalkDirectoryTest, EndsOnASymlinkCycleAndWalksEachDirectoryOnce) {
   EXPECT_EQ(Names(Walked(root_.path())), (std::vector<std::string>{"f"}));
 }
 
-TEST_F(WalkDirectoryTest, FollowsALinkToAFileAndPassesOverAFifoWithoutBlocking) {
-  testing::WriteFile(root_ / "real", "..abc");
-  fs::create_symlink(root_ / "real", root_ / "link");
+TEST_F(WalkDirectoryTest, FollowsALinkToAFileOutsideAndPassesOverAFifoWithoutBlocking) {
+  testing::TempDir outside;
+  testing::WriteFile(outside / "real", "..abc");
+  fs::create_symlink(outside / "real", root_ / "link");
   ASSERT_EQ(mkfifo((root_ / "fifo").c_str(), 0600), 0);
   testing::ScriptedHost host("61 62 63", "", /*ask=*/false);
   WalkDirectory(root_.path(), host);
-  EXPECT_EQ(host.prompts().size(), 2u);  // the offset notice for real and for link; nothing for the fifo
+  EXPECT_EQ(host.prompts().size(), 1u);  // the offset notice for the link's file; nothing for the fifo
+}
+
+// A replacement that holds the pattern shows it: a file patched twice would read "xxab".
+TEST_F(WalkDirectoryTest, PatchesAFileReachedThroughLinksAndHardLinksOnce) {
+  testing::WriteFile(root_ / "real", "ab");
+  fs::create_symlink(root_ / "real", root_ / "symlink");
+  fs::create_hard_link(root_ / "real", root_ / "hardlink");
+  testing::ScriptedHost host("61 62", "78 61 62", /*ask=*/false);
+  host.Answer({false, false, false});
+  WalkDirectory(root_.path(), host);
+  EXPECT_EQ(testing::ReadFile(root_ / "real"), ToBytes("xab"));
+  EXPECT_EQ(host.prompts().size(), 1u);
 }
 #endif
 

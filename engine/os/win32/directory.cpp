@@ -29,13 +29,13 @@ Result<std::vector<DirectoryEntry>> ListDirectory(const std::filesystem::path& d
   std::vector<DirectoryEntry> entries;
   do {
     if (IsDot(found.cFileName)) continue;
-    entries.push_back({dir / found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    entries.push_back({dir / found.cFileName, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0, std::nullopt});
   } while (FindNextFileW(find, &found));
   FindClose(find);
   return entries;
 }
 
-Result<DirectoryId> IdentifyDirectory(const std::filesystem::path& dir) {
+Result<FileId> IdentifyDirectory(const std::filesystem::path& dir) {
   HANDLE handle = CreateFileW(win32::ApiPath(dir).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return LastSystemError();
@@ -44,7 +44,7 @@ Result<DirectoryId> IdentifyDirectory(const std::filesystem::path& dir) {
   const SystemError error = ok ? SystemError{} : LastSystemError();
   CloseHandle(handle);
   if (!ok) return error;
-  return DirectoryId{info.dwVolumeSerialNumber,
+  return FileId{info.dwVolumeSerialNumber,
                      (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 
