@@ -67,7 +67,7 @@ absent_pattern() {
 if [[ $skip != *" kernel "* ]]; then
   echo "== search kernel (Google Benchmark)" >&2
   VANTREL_BENCH_DIR=$work/gb build/native/bench/search_bench --benchmark_repetitions="$runs" \
-    --benchmark_report_aggregates_only=true --benchmark_format=csv 2>/dev/null >"$work/gb.csv"
+    --benchmark_report_aggregates_only=true --benchmark_enable_random_interleaving=true --benchmark_format=csv 2>/dev/null >"$work/gb.csv"
   # name,iterations,real_time,cpu_time,time_unit,bytes_per_second,...  (median rows)
   gbps() { grep "^\"$1/min_time:0.500_median\"" "$work/gb.csv" | awk -F, '{printf "%.2f", $6/1e9}'; }
   for kind in random text; do

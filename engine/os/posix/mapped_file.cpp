@@ -68,7 +68,8 @@ Result<MappedView> MappedFile::Map(std::int64_t offset, std::size_t size) const 
 }
 
 void MappedFile::AdviseSequential(const MappedView& view) const {
-  if (view.base_ != nullptr) madvise(view.base_, view.base_size_, MADV_SEQUENTIAL);
+  // Small views (most files of a walk) are read at once: the advice would cost more than it saves.
+  if (view.base_ != nullptr && view.base_size_ > (std::size_t{1} << 20)) madvise(view.base_, view.base_size_, MADV_SEQUENTIAL);
 }
 
 }  // namespace vantrel::os
