@@ -68,6 +68,27 @@ VANTREL_AVX2 inline std::int64_t Step128(const std::uint8_t* text, std::size_t s
   return Verify(text, s + 64, Bits(c, d), pattern, n, failed);
 }
 
+template <bool kThree>
+VANTREL_AVX2 inline std::int64_t Step256(const std::uint8_t* text, std::size_t s, Anchors anchors,
+                                         const Needles& needles, const std::uint8_t* pattern, std::size_t n,
+                                         std::size_t& failed) {
+  const __m256i a = Agree<kThree>(text + s, anchors, needles);
+  const __m256i b = Agree<kThree>(text + s + 32, anchors, needles);
+  const __m256i c = Agree<kThree>(text + s + 64, anchors, needles);
+  const __m256i d = Agree<kThree>(text + s + 96, anchors, needles);
+  const __m256i e = Agree<kThree>(text + s + 128, anchors, needles);
+  const __m256i f = Agree<kThree>(text + s + 160, anchors, needles);
+  const __m256i g = Agree<kThree>(text + s + 192, anchors, needles);
+  const __m256i h = Agree<kThree>(text + s + 224, anchors, needles);
+  const __m256i any = _mm256_or_si256(_mm256_or_si256(_mm256_or_si256(a, b), _mm256_or_si256(c, d)),
+                                      _mm256_or_si256(_mm256_or_si256(e, f), _mm256_or_si256(g, h)));
+  if (_mm256_testz_si256(any, any)) return -1;
+  if (const std::int64_t hit = Verify(text, s, Bits(a, b), pattern, n, failed); hit >= 0) return hit;
+  if (const std::int64_t hit = Verify(text, s + 64, Bits(c, d), pattern, n, failed); hit >= 0) return hit;
+  if (const std::int64_t hit = Verify(text, s + 128, Bits(e, f), pattern, n, failed); hit >= 0) return hit;
+  return Verify(text, s + 192, Bits(g, h), pattern, n, failed);
+}
+
 }  // namespace
 
 bool HaveAvx2() { return __builtin_cpu_supports("avx2") != 0; }
@@ -81,8 +102,11 @@ VANTREL_AVX2 std::int64_t FindAvx2(const std::uint8_t* text, std::size_t length,
                         _mm256_set1_epi8(static_cast<char>(pattern[anchors.third]))};
   std::size_t s = 0;
   std::size_t failed = 0;
-  for (; s + 128 <= starts && !TooManyFailures(failed, s); s += 128) {
-    if (const std::int64_t hit = Step128<false>(text, s, anchors, needles, pattern, n, failed); hit >= 0) return hit;
+  for (; s + 256 <= starts && !TooManyFailures(failed, s); s += 256) {
+    if (const std::int64_t hit = Step256<false>(text, s, anchors, needles, pattern, n, failed); hit >= 0) return hit;
+  }
+  for (; s + 256 <= starts; s += 256) {
+    if (const std::int64_t hit = Step256<true>(text, s, anchors, needles, pattern, n, failed); hit >= 0) return hit;
   }
   for (; s + 128 <= starts; s += 128) {
     if (const std::int64_t hit = Step128<true>(text, s, anchors, needles, pattern, n, failed); hit >= 0) return hit;

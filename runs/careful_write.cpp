@@ -24,18 +24,23 @@ WriteReport CarefulWriter::Replace(std::int64_t offset, std::span<const std::uin
   if (*read != expected.size() || !std::equal(there.begin(), there.end(), expected.begin())) {
     return {WriteOutcome::kChanged, {}};
   }
-  Result<std::int64_t> length = file_.Length();
-  if (!length) return Failed(length.error());
-
-  const std::int64_t inside = std::clamp<std::int64_t>(*length - offset, 0, static_cast<std::int64_t>(replacement.size()));
-  const auto head = replacement.first(static_cast<std::size_t>(inside));
-  const auto tail = replacement.subspan(static_cast<std::size_t>(inside));
-  if (!tail.empty()) {
-    if (Result<void> grown = file_.WriteAt(*length, tail); !grown) {
-      (void)file_.Truncate(*length);  // undo whatever part of the growth got written
-      return Failed(grown.error());
+  // A replacement no longer than the bytes just read back cannot reach past the end; only a
+  // longer one needs the file's length (one call fewer per write in a batch).
+  if (replacement.size() > expected.size()) {
+    Result<std::int64_t> length = file_.Length();
+    if (!length) return Failed(length.error());
+    const std::int64_t inside =
+        std::clamp<std::int64_t>(*length - offset, 0, static_cast<std::int64_t>(replacement.size()));
+    const auto tail = replacement.subspan(static_cast<std::size_t>(inside));
+    if (!tail.empty()) {
+      if (Result<void> grown = file_.WriteAt(*length, tail); !grown) {
+        (void)file_.Truncate(*length);  // undo whatever part of the growth got written
+        return Failed(grown.error());
+      }
     }
+    replacement = replacement.first(static_cast<std::size_t>(inside));
   }
+  const auto head = replacement;
   if (!head.empty()) {
     if (Result<void> written = file_.WriteAt(offset, head); !written) return Failed(written.error());
   }
