@@ -2,6 +2,7 @@
 // "--find-hex=HEX", clusters of short flags ("-yd"), "--" before a PATH that starts with '-'.
 // An optional value (--backup) must be attached: "-b.orig", "--backup=.orig".
 #include "cli/command_line.h"
+#include "cli/quoted.h"
 
 #include <algorithm>
 #include <optional>
@@ -61,7 +62,6 @@ struct Tokens {
   std::vector<std::string> paths;
 };
 
-std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
 
 const Option* FindLong(std::string_view name) {
   for (const Option& option : kOptions) {
@@ -275,6 +275,7 @@ std::optional<UsageError> CheckChoice(const Chosen& chosen, const std::vector<st
     return UsageError{"more than one PATH (" + Quoted(paths[0]) + ", " + Quoted(paths[1]) +
                       "): give one file, or one directory to walk"};
   }
+  if (paths.front().empty()) return UsageError{"the PATH is empty: name the file, or the directory to walk"};
   return std::nullopt;
 }
 

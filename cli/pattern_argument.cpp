@@ -1,4 +1,5 @@
 #include "cli/pattern_argument.h"
+#include "cli/quoted.h"
 
 #include <algorithm>
 #include <optional>
@@ -8,7 +9,6 @@ namespace {
 
 namespace cp = vantrel::os;
 
-std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
 
 std::string CodePageName(cp::CodePage page) {
   return page == cp::kUtf8 ? std::string("UTF-8") : "code page " + std::to_string(page.number);

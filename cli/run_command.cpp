@@ -1,4 +1,5 @@
 #include "cli/run_command.h"
+#include "cli/quoted.h"
 
 #include <filesystem>
 #include <optional>
@@ -24,7 +25,7 @@ namespace {
 namespace fs = std::filesystem;
 using vantrel::os::PathText;
 
-std::string Quoted(const fs::path& path) { return "'" + PathText(path) + "'"; }
+std::string Quoted(const fs::path& path) { return cli::Quoted(PathText(path)); }
 
 // The usage error for a path that cannot be the target, or nothing. Whether to walk comes
 // back in `walk`.

@@ -184,6 +184,10 @@ TEST(CommandLineTest, RefusesModesThatCannotGoTogether) {
 
 TEST(CommandLineTest, NeedsExactlyOnePath) {
   EXPECT_EQ(Error({"-f", "41"}), "no PATH given: name the file, or the directory to walk");
+  EXPECT_EQ(Error({"-f", "41", ""}), "the PATH is empty: name the file, or the directory to walk");
+  // A message quotes what the user typed on one line, control characters escaped.
+  EXPECT_EQ(Error({"-f", "41", "a\nb", "c\x01"}),
+            "more than one PATH ('a\\nb', 'c\\x01'): give one file, or one directory to walk");
   EXPECT_EQ(Error({"-f", "41", "a", "b"}), "more than one PATH ('a', 'b'): give one file, or one directory to walk");
 }
 
