@@ -11,7 +11,7 @@ skip=" ${SKIP:-} "
 
 bash scripts/install-deps.sh
 cmake --preset native >/dev/null
-cmake --build --preset native --target vantrel search_bench make_data >/dev/null
+cmake --build --preset native --target vantrel_cli search_bench make_data >/dev/null
 V=$PWD/build/native/cli/vantrel
 MAKE=$PWD/build/native/bench/make_data
 work=$(mktemp -d /tmp/vantrel-compare.XXXXXX)
