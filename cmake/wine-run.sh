@@ -14,7 +14,10 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
 if [ "${1:-}" = "--stop" ]; then
-  [ -d "$WINEPREFIX" ] && wineserver -k 2>/dev/null || true
+  if [ -d "$WINEPREFIX" ]; then
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true  # a new program must not meet the server on its way out
+  fi
   rm -f "$WINEPREFIX.server"
   exit 0
 fi
@@ -29,6 +32,10 @@ prepare_prefix() {
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$WINEPREFIX.log" 2>&1 </dev/null || true
     wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 微软雅黑 /d 'WenQuanYi Micro Hei' /f \
       >>"$WINEPREFIX.log" 2>&1 </dev/null || true
+    # Caption buttons are drawn with the Marlett font, which Debian ships apart from Wine.
+    if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+      cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+    fi
     wineserver -w
     touch "$WINEPREFIX/.vantrel-ready"
   fi

@@ -8,7 +8,7 @@ packages=(
   clang libclang-rt-14-dev
   g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-tools
   wine wine32:i386 wine64 xvfb xauth x11-utils imagemagick
-  locales fonts-wqy-microhei
+  locales fonts-wqy-microhei fonts-wine
   ripgrep hyperfine bbe time util-linux
 )
 
