@@ -89,10 +89,19 @@ std::size_t Utf8BadSequenceBytes(std::string_view in) {
   const unsigned lead = byte(0);
   std::size_t length = 0;
   unsigned low = 0x80, high = 0xBF;  // the range of the second byte
-  if (lead >= 0xC2 && lead <= 0xDF) length = 2;
-  else if (lead >= 0xE0 && lead <= 0xEF) length = 3, low = lead == 0xE0 ? 0xA0 : 0x80, high = lead == 0xED ? 0x9F : 0xBF;
-  else if (lead >= 0xF0 && lead <= 0xF4) length = 4, low = lead == 0xF0 ? 0x90 : 0x80, high = lead == 0xF4 ? 0x8F : 0xBF;
-  else return 1;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    low = lead == 0xE0 ? 0xA0 : 0x80;   // no overlong forms
+    high = lead == 0xED ? 0x9F : 0xBF;  // no surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    low = lead == 0xF0 ? 0x90 : 0x80;   // no overlong forms
+    high = lead == 0xF4 ? 0x8F : 0xBF;  // nothing above U+10FFFF
+  } else {
+    return 1;
+  }
   std::size_t taken = 1;
   while (taken < length && taken < in.size()) {
     const unsigned next = byte(taken);

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <utility>
 
+#include "engine/os/posix/open_regular_file.h"
 #include "engine/os/system_error.h"
 
 namespace vantrel::os {
@@ -19,39 +20,13 @@ void UnmapView(void* base, std::size_t size) { munmap(base, size); }
 std::size_t MapGranularity() { return static_cast<std::size_t>(sysconf(_SC_PAGESIZE)); }
 
 Result<MappedFile> MappedFile::Open(const std::filesystem::path& path) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) return LastSystemError();
-  struct stat st {};
-  if (fstat(fd, &st) != 0) {
-    const SystemError error = LastSystemError();
-    close(fd);
-    return error;
-  }
-  if (!S_ISREG(st.st_mode)) {
-    close(fd);
-    return MakeSystemError(S_ISDIR(st.st_mode) ? EISDIR : ENODEV);
-  }
+  Result<posix::OpenedFile> opened = posix::OpenRegularFile(path, O_RDONLY);
+  if (!opened) return opened.error();
   MappedFile file;
-  file.file_ = fd;
-  file.length_ = st.st_size;
+  file.file_ = opened->fd;
+  file.length_ = opened->length;
   return file;
 }
-
-MappedFile::MappedFile(MappedFile&& other) noexcept
-    : file_(std::exchange(other.file_, -1)), mapping_(std::exchange(other.mapping_, 0)),
-      length_(std::exchange(other.length_, 0)) {}
-
-MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    file_ = std::exchange(other.file_, -1);
-    mapping_ = std::exchange(other.mapping_, 0);
-    length_ = std::exchange(other.length_, 0);
-  }
-  return *this;
-}
-
-MappedFile::~MappedFile() { Close(); }
 
 void MappedFile::Close() {
   if (file_ >= 0) close(static_cast<int>(file_));

@@ -9,39 +9,18 @@
 #include <cerrno>
 #include <utility>
 
+#include "engine/os/posix/open_regular_file.h"
 #include "engine/os/system_error.h"
 
 namespace vantrel::os {
 
 Result<UpdateFile> UpdateFile::Open(const std::filesystem::path& path) {
-  const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) return LastSystemError();
-  struct stat st {};
-  if (fstat(fd, &st) != 0) {
-    const SystemError error = LastSystemError();
-    close(fd);
-    return error;
-  }
-  if (!S_ISREG(st.st_mode)) {
-    close(fd);
-    return MakeSystemError(S_ISDIR(st.st_mode) ? EISDIR : ENODEV);
-  }
+  Result<posix::OpenedFile> opened = posix::OpenRegularFile(path, O_RDWR);
+  if (!opened) return opened.error();
   UpdateFile file;
-  file.file_ = fd;
+  file.file_ = opened->fd;
   return file;
 }
-
-UpdateFile::UpdateFile(UpdateFile&& other) noexcept : file_(std::exchange(other.file_, -1)) {}
-
-UpdateFile& UpdateFile::operator=(UpdateFile&& other) noexcept {
-  if (this != &other) {
-    (void)Close();
-    file_ = std::exchange(other.file_, -1);
-  }
-  return *this;
-}
-
-UpdateFile::~UpdateFile() { (void)Close(); }
 
 Result<std::int64_t> UpdateFile::Length() const {
   struct stat st {};

@@ -43,22 +43,6 @@ Result<MappedFile> MappedFile::Open(const std::filesystem::path& path) {
   return opened;
 }
 
-MappedFile::MappedFile(MappedFile&& other) noexcept
-    : file_(std::exchange(other.file_, -1)), mapping_(std::exchange(other.mapping_, 0)),
-      length_(std::exchange(other.length_, 0)) {}
-
-MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    file_ = std::exchange(other.file_, -1);
-    mapping_ = std::exchange(other.mapping_, 0);
-    length_ = std::exchange(other.length_, 0);
-  }
-  return *this;
-}
-
-MappedFile::~MappedFile() { Close(); }
-
 void MappedFile::Close() {
   if (mapping_ != 0) CloseHandle(AsHandle(mapping_));
   if (file_ != -1) CloseHandle(AsHandle(file_));

@@ -36,18 +36,6 @@ Result<UpdateFile> UpdateFile::Open(const std::filesystem::path& path) {
   return opened;
 }
 
-UpdateFile::UpdateFile(UpdateFile&& other) noexcept : file_(std::exchange(other.file_, -1)) {}
-
-UpdateFile& UpdateFile::operator=(UpdateFile&& other) noexcept {
-  if (this != &other) {
-    (void)Close();
-    file_ = std::exchange(other.file_, -1);
-  }
-  return *this;
-}
-
-UpdateFile::~UpdateFile() { (void)Close(); }
-
 Result<std::int64_t> UpdateFile::Length() const {
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(AsHandle(file_), &size)) return LastSystemError();
