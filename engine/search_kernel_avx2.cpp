@@ -1,4 +1,4 @@
-// The anchor filter with AVX2: 32 starts per compare, 128 per step, used only when the
+// The anchor filter with AVX2: 32 starts per compare, 256 per step, used only when the
 // processor says it has AVX2 (64-bit builds only: the 32-bit Windows build keeps to SSE2).
 //
 // Two anchors cost the least per byte. When they let through many starts that then fail the
@@ -53,21 +53,7 @@ inline std::int64_t Verify(const std::uint8_t* text, std::size_t base, std::uint
 // More failed starts than one per KiB searched, after a start-up allowance: worth a third anchor.
 inline bool TooManyFailures(std::size_t failed, std::size_t searched) { return failed > 64 + (searched >> 10); }
 
-// The 128 starts from s; the common case, no start passing, costs one test and one branch.
-template <bool kThree>
-VANTREL_AVX2 inline std::int64_t Step128(const std::uint8_t* text, std::size_t s, Anchors anchors,
-                                         const Needles& needles, const std::uint8_t* pattern, std::size_t n,
-                                         std::size_t& failed) {
-  const __m256i a = Agree<kThree>(text + s, anchors, needles);
-  const __m256i b = Agree<kThree>(text + s + 32, anchors, needles);
-  const __m256i c = Agree<kThree>(text + s + 64, anchors, needles);
-  const __m256i d = Agree<kThree>(text + s + 96, anchors, needles);
-  const __m256i any = _mm256_or_si256(_mm256_or_si256(a, b), _mm256_or_si256(c, d));
-  if (_mm256_testz_si256(any, any)) return -1;
-  if (const std::int64_t hit = Verify(text, s, Bits(a, b), pattern, n, failed); hit >= 0) return hit;
-  return Verify(text, s + 64, Bits(c, d), pattern, n, failed);
-}
-
+// The 256 starts from s; the common case, no start passing, costs one test and one branch.
 template <bool kThree>
 VANTREL_AVX2 inline std::int64_t Step256(const std::uint8_t* text, std::size_t s, Anchors anchors,
                                          const Needles& needles, const std::uint8_t* pattern, std::size_t n,
@@ -107,9 +93,6 @@ VANTREL_AVX2 std::int64_t FindAvx2(const std::uint8_t* text, std::size_t length,
   }
   for (; s + 256 <= starts; s += 256) {
     if (const std::int64_t hit = Step256<true>(text, s, anchors, needles, pattern, n, failed); hit >= 0) return hit;
-  }
-  for (; s + 128 <= starts; s += 128) {
-    if (const std::int64_t hit = Step128<true>(text, s, anchors, needles, pattern, n, failed); hit >= 0) return hit;
   }
   for (; s + 32 <= starts; s += 32) {
     const __m256i agree = Agree<true>(text + s, anchors, needles);
