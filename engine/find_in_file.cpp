@@ -10,11 +10,23 @@ FindResult FindInFile(const std::filesystem::path& path, std::span<const std::ui
 }
 
 FindResult FindInFile(const std::filesystem::path& path, const PatternFinder& finder, SearchOptions options) {
+  SystemError ignored;
+  return FindInFile(path, finder, options, ignored);
+}
+
+FindResult FindInFile(const std::filesystem::path& path, const PatternFinder& finder, SearchOptions options,
+                      SystemError& why) {
   Result<os::MappedFile> file = os::MappedFile::Open(path);
-  if (!file) return FIND_OPEN_FAILED;
+  if (!file) {
+    why = file.error();
+    return FIND_OPEN_FAILED;
+  }
   FileSearch search(*file, finder, options);
   Result<std::int64_t> found = search.FindFrom(0);
-  if (!found) return FIND_OPEN_FAILED;
+  if (!found) {
+    why = found.error();
+    return FIND_OPEN_FAILED;
+  }
   return *found >= 0 ? *found : FIND_NOT_FOUND;
 }
 

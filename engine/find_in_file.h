@@ -23,6 +23,9 @@ inline constexpr FindResult FIND_OPEN_FAILED = -2;
 FindResult FindInFile(const std::filesystem::path& path, std::span<const std::uint8_t> pattern,
                       SearchOptions options = {});
 FindResult FindInFile(const std::filesystem::path& path, const PatternFinder& finder, SearchOptions options = {});
+// The same, with the platform's reason in `why` when the result is FIND_OPEN_FAILED.
+FindResult FindInFile(const std::filesystem::path& path, const PatternFinder& finder, SearchOptions options,
+                      SystemError& why);
 
 // The length of the file at path, measured on a fresh open; -1 when it cannot be opened.
 std::int64_t GetFileLength(const std::filesystem::path& path);

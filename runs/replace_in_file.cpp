@@ -2,7 +2,6 @@
 
 #include "engine/find_in_file.h"
 #include "engine/hex_text.h"
-#include "engine/os/mapped_file.h"
 #include "engine/os/path_text.h"
 #include "runs/careful_write.h"
 #include "runs/messages.h"
@@ -15,19 +14,7 @@ namespace {
 // "find" offset 0 of every file and write the replacement there.
 FindResult Find(const std::filesystem::path& path, const Bytes& pattern, SystemError& why) {
   if (pattern.empty()) return FIND_NOT_FOUND;
-  Result<os::MappedFile> file = os::MappedFile::Open(path);
-  if (!file) {
-    why = file.error();
-    return FIND_OPEN_FAILED;
-  }
-  const PatternFinder finder(pattern);
-  FileSearch search(*file, finder);
-  Result<std::int64_t> found = search.FindFrom(0);
-  if (!found) {
-    why = found.error();
-    return FIND_OPEN_FAILED;
-  }
-  return *found >= 0 ? *found : FIND_NOT_FOUND;
+  return FindInFile(path, PatternFinder(pattern), SearchOptions{}, why);
 }
 
 }  // namespace
