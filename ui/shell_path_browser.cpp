@@ -17,6 +17,13 @@ constexpr DWORD kFileFlags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREA
 int CALLBACK FolderBrowserCallback(HWND browser, UINT message, LPARAM, LPARAM current) {
   if (message == BFFM_INITIALIZED) {
     CenterOver(browser, GetWindow(browser, GW_OWNER));
+    // Asked twice on purpose. Some shells (Wine's) match the path against the folder tree by
+    // comparing item ids byte for byte, and those ids carry each folder's last access time.
+    // Resolving the path reads the folders along it, which can move their access times (relatime)
+    // after the path's own ids were made, so the first walk may stop short at the desktop. The
+    // second resolves the same path with settled times and lands on the folder; on a shell that
+    // matched the first time it selects the same folder again.
+    SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, current);
     SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, current);
   }
   return 0;
