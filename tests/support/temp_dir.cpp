@@ -7,6 +7,10 @@
 #include <fstream>
 #include <random>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace vantrel::testing {
 
 TempDir::TempDir() {
@@ -24,16 +28,67 @@ TempDir::TempDir() {
   ADD_FAILURE() << "cannot create a temporary directory";
 }
 
-TempDir::~TempDir() {
-  if (path_.empty()) return;
+namespace {
+
+#ifdef _WIN32
+// libstdc++'s removal goes through the C runtime, which knows neither long-path names nor
+// read-only attributes, and tests build trees deeper than MAX_PATH: remove through Win32.
+void RemoveTree(const std::wstring& path) {
+  WIN32_FIND_DATAW entry;
+  const HANDLE listing = FindFirstFileW((path + L"\\*").c_str(), &entry);
+  if (listing != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = entry.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring child = path + L"\\" + name;
+      SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+      const DWORD kind = entry.dwFileAttributes;
+      if ((kind & FILE_ATTRIBUTE_DIRECTORY) && (kind & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        RemoveDirectoryW(child.c_str());  // a link: remove it, never what it points to
+      } else if (kind & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(child);
+      } else {
+        DeleteFileW(child.c_str());
+      }
+    } while (FindNextFileW(listing, &entry));
+    FindClose(listing);
+  }
+  RemoveDirectoryW(path.c_str());
+}
+
+void RemoveTempDir(const std::filesystem::path& path) {
+  // Windows keeps a directory the process stands in, and the file dialog moves the current
+  // directory to where a file was chosen.
+  std::error_code error;
+  if (std::filesystem::current_path(error).native().starts_with(path.native())) {
+    std::filesystem::current_path(std::filesystem::temp_directory_path(error), error);
+  }
+  const std::wstring long_path = L"\\\\?\\" + path.native();
+  // The shell may hold a file it just looked at for a moment longer (a shortcut after it was
+  // resolved): try again briefly before leaving the directory behind.
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    RemoveTree(long_path);
+    if (GetFileAttributesW(long_path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    Sleep(100);
+  }
+}
+#else
+void RemoveTempDir(const std::filesystem::path& path) {
   std::error_code error;
   // Tests may leave read-only files or directories behind; make them removable first.
-  for (auto it = std::filesystem::recursive_directory_iterator(path_, error);
+  for (auto it = std::filesystem::recursive_directory_iterator(path, error);
        !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
     std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add | std::filesystem::perm_options::nofollow, error);
   }
-  std::filesystem::remove_all(path_, error);
+  std::filesystem::remove_all(path, error);
+}
+#endif
+
+}  // namespace
+
+TempDir::~TempDir() {
+  if (!path_.empty()) RemoveTempDir(path_);
 }
 
 void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
