@@ -17,7 +17,7 @@ namespace {
 enum class Id {
   kFindHex, kFindAscii, kFindUtf8, kFindUnicode,
   kReplaceHex, kReplaceAscii, kReplaceUtf8, kReplaceUnicode,
-  kDir, kNoWholeString, kNoAsk, kYes, kDryRun, kBackup, kCodepage, kHelp, kVersion,
+  kDir, kFollow, kNoWholeString, kNoAsk, kYes, kDryRun, kBackup, kCodepage, kHelp, kVersion,
 };
 
 enum class Takes { kNothing, kValue, kOptionalValue };
@@ -39,6 +39,7 @@ constexpr Option kOptions[] = {
     {Id::kReplaceUtf8, 0, "replace-utf8", Takes::kValue},
     {Id::kReplaceUnicode, 0, "replace-unicode", Takes::kValue},
     {Id::kDir, 'd', "dir", Takes::kNothing},
+    {Id::kFollow, 'L', "follow", Takes::kNothing},
     {Id::kNoWholeString, 0, "no-whole-string", Takes::kNothing},
     {Id::kNoAsk, 0, "no-ask", Takes::kNothing},
     {Id::kYes, 'y', "yes", Takes::kNothing},
@@ -215,6 +216,7 @@ struct Chosen {
   const Given* yes = nullptr;
   const Given* dry_run = nullptr;
   bool directory = false;
+  bool follow_links = false;
   bool whole_string = true;
   bool ask = true;
 };
@@ -245,6 +247,8 @@ std::variant<Chosen, UsageError> Choose(const std::vector<Given>& options) {
       chosen.dry_run = &given;
     } else if (given.id == Id::kDir) {
       chosen.directory = true;
+    } else if (given.id == Id::kFollow) {
+      chosen.follow_links = true;
     } else if (given.id == Id::kNoWholeString) {
       chosen.whole_string = false;
     } else if (given.id == Id::kNoAsk) {
@@ -302,6 +306,7 @@ Command Describe(const Chosen& chosen, const std::string& path, const CommandLin
   run.mode = chosen.yes != nullptr ? Mode::kYes : chosen.dry_run != nullptr ? Mode::kDryRun : Mode::kInteractive;
   run.path = os::PathFromArgument(path);
   run.directory = chosen.directory;
+  run.follow_links = chosen.follow_links;
   run.ask = chosen.ask;
   auto find = Convert(*chosen.find, encoding, run.warnings);
   if (auto* error = std::get_if<UsageError>(&find)) return *error;

@@ -43,7 +43,12 @@ What to do (by default, ask before each replacement):
                              PATH+SUFFIX (default .bak); an existing backup is
                              never overwritten, and its file is then not written
   -d, --dir                  walk PATH as a directory tree, every file at any
-                             depth (implied when PATH is a directory)
+                             depth (implied when PATH is a directory); links
+                             (symbolic links, junctions) are passed over, and
+                             so are pipes and devices
+  -L, --follow               a walk follows links, to files and to folders; a
+                             folder reached again is not walked again, and a
+                             file reached again is not patched again
   -h, --help                 show this manual
       --version              show the version
 

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <optional>
 
+#include "engine/pattern_forms.h"
+
 namespace vantrel::cli {
 namespace {
 
@@ -28,30 +30,14 @@ std::variant<PatternBytes, std::string> FromHex(const PatternArgument& argument)
   return result;
 }
 
-std::string Utf16LeBytes(std::u16string_view text) {
-  std::string bytes;
-  for (char16_t unit : text) {
-    bytes.push_back(static_cast<char>(unit & 0xFF));
-    bytes.push_back(static_cast<char>(unit >> 8));
-  }
-  return bytes;
-}
-
-// The text in the form's encoding; nothing when the ANSI code page cannot hold it. The
-// platform puts '?' or a look-alike for what a code page lacks, and writing that into a file
-// would be a surprise, so the conversion must come back unchanged.
-std::optional<std::string> Encode(PatternForm form, std::u16string_view text, const TextEncoding& encoding) {
+TextForm TextFormOf(PatternForm form) {
   switch (form) {
-    case PatternForm::kAnsi: {
-      std::string narrow = cp::FromUtf16(text, encoding.ansi);
-      if (cp::ToUtf16(narrow, encoding.ansi) != text) return std::nullopt;
-      return narrow;
-    }
-    case PatternForm::kUtf8: return cp::FromUtf16(text, cp::kUtf8);
+    case PatternForm::kAnsi: return TextForm::kAnsi;
+    case PatternForm::kUtf8: return TextForm::kUtf8;
     case PatternForm::kUtf16Le:
     case PatternForm::kHex: break;
   }
-  return Utf16LeBytes(text);
+  return TextForm::kUtf16Le;
 }
 
 std::variant<PatternBytes, std::string> FromText(const PatternArgument& argument, const TextEncoding& encoding) {
@@ -60,13 +46,16 @@ std::variant<PatternBytes, std::string> FromText(const PatternArgument& argument
     return argument.option + " " + Quoted(argument.text) + " is not valid text in the terminal's character set (" +
            CodePageName(encoding.terminal) + ")";
   }
-  const std::optional<std::string> encoded = Encode(argument.form, text, encoding);
-  if (!encoded) {
+  // The platform puts '?' or a look-alike for what a code page lacks, and writing that into a
+  // file would be a surprise: the text must be held whole.
+  const TextForm form = TextFormOf(argument.form);
+  FormBytes encoded = TextToFormBytes(form, text, encoding.ansi);
+  if (!encoded.whole) {
     return argument.option + " " + Quoted(argument.text) + " has characters that " + CodePageName(encoding.ansi) +
            " cannot hold (see --codepage)";
   }
-  PatternBytes result{Bytes(encoded->begin(), encoded->end()), {}};
-  if (encoding.whole_string) result.bytes.resize(result.bytes.size() + (argument.form == PatternForm::kUtf16Le ? 2 : 1));
+  PatternBytes result{std::move(encoded.bytes), {}};
+  if (encoding.whole_string) result.bytes.resize(result.bytes.size() + TerminatorLength(form));
   if (result.bytes.empty()) {
     return argument.option + " '' has no bytes without its terminating zero (drop --no-whole-string)";
   }

@@ -24,6 +24,7 @@ struct RunDescription {
   Bytes find;                                        // never empty
   std::optional<Bytes> replacement;                  // never empty when given
   bool ask = true;                                   // false with --no-ask
+  bool follow_links = false;                         // -L: a walk follows links
   std::optional<std::filesystem::path> backup_suffix;  // --backup[=SUFFIX]
   std::vector<std::string> warnings;                 // said before the run, on standard error
 };

@@ -1,8 +1,9 @@
-// The interactive mode's host for ReplaceInFile: the dialog's questions and messages, with
-// the same texts, on the terminal. A question is answered with y, yes, n or no on a line;
-// any other line asks again, and the end of the input counts as No. When standard input is
-// not a terminal the answers come from it line by line (yes | vantrel ...), and each answer
-// is echoed so the transcript reads like the session it was.
+// The command line as the host of a run. It asks the dialog's questions with the same texts
+// on the terminal: a question is answered with y, yes, n or no on a line, any other line asks
+// again, and the end of the input counts as No; when standard input is not a terminal the
+// answers come from it line by line (yes | vantrel ...) and are echoed, so the transcript reads
+// like the session it was. It makes the backups before writes, and turns the news of the run
+// into result lines, error lines and progress, keeping count of what was found and what failed.
 #pragma once
 
 #include <string>
@@ -10,6 +11,7 @@
 #include "cli/backups.h"
 #include "cli/console.h"
 #include "cli/output.h"
+#include "cli/progress.h"
 #include "cli/run_description.h"
 #include "runs/run_host.h"
 
@@ -17,23 +19,35 @@ namespace vantrel::cli {
 
 class TerminalHost : public RunHost {
  public:
-  TerminalHost(const RunDescription& run, Console& console, Output& output, Backups& backups);
+  TerminalHost(Mode mode, Console& console, Output& output, Backups& backups, Progress& progress);
 
-  // The command line has no boxes and no box limit: the whole pattern, as hex text.
-  std::string FindHexText() override { return find_hex_; }
-  std::string ReplaceHexText() override { return replace_hex_; }
-  std::size_t ReplaceHexLength() override { return replace_hex_.size(); }
-  bool AskBeforeReplace() override { return ask_; }
   bool Prompt(std::string_view text, PromptKind kind) override;
   Result<void> BeforeWrite(const std::filesystem::path& path) override { return backups_.Before(path); }
 
+  void FileStarted(const std::filesystem::path& path) override;
+  void Reached(std::int64_t offset) override { progress_.Reached(offset); }
+  void Listed(const std::filesystem::path& path, std::int64_t offset) override { ResultLine(path, offset); }
+  void Written(const std::filesystem::path& path, std::int64_t offset) override {
+    if (mode_ == Mode::kYes) ResultLine(path, offset);  // the asking mode shows its questions instead
+  }
+  void FileDone(const std::filesystem::path& path, const FileOutcome& outcome) override;
+  void Unlistable(const std::filesystem::path& dir, const SystemError& error) override;
+  bool Stopped() override { return mode_ == Mode::kDryRun && output_.OutputClosed(); }
+
+  bool found() const { return found_; }    // the pattern was found in some file
+  bool failed() const { return failed_; }  // some file or directory could not be read or written
+
  private:
+  void ResultLine(const std::filesystem::path& path, std::int64_t offset);
+  std::string Reason(const FileOutcome& outcome) const;
+
+  Mode mode_;
   Console& console_;
   Output& output_;
   Backups& backups_;
-  std::string find_hex_;
-  std::string replace_hex_;
-  bool ask_;
+  Progress& progress_;
+  bool found_ = false;
+  bool failed_ = false;
 };
 
 enum class Answer { kYes, kNo, kUnclear };

@@ -1,33 +1,45 @@
 #include "engine/find_in_file.h"
 
-#include "engine/os/mapped_file.h"
+#include "engine/occurrence_search.h"
 
 namespace vantrel {
+namespace {
+
+// Keeps the first occurrence and stops there.
+class FirstOccurrence : public OccurrenceSink {
+ public:
+  std::optional<std::int64_t> Found(std::int64_t offset) override {
+    first = offset;
+    return std::nullopt;
+  }
+  std::int64_t first = FIND_NOT_FOUND;
+};
+
+}  // namespace
 
 FindResult FindInFile(const std::filesystem::path& path, std::span<const std::uint8_t> pattern,
                       SearchOptions options) {
-  return FindInFile(path, PatternFinder(pattern), options);
+  return FindInFile(path, PatternFinder(pattern), std::move(options));
 }
 
 FindResult FindInFile(const std::filesystem::path& path, const PatternFinder& finder, SearchOptions options) {
   SystemError ignored;
-  return FindInFile(path, finder, options, ignored);
+  return FindInFile(path, finder, std::move(options), ignored);
 }
 
 FindResult FindInFile(const std::filesystem::path& path, const PatternFinder& finder, SearchOptions options,
                       SystemError& why) {
-  Result<os::MappedFile> file = os::MappedFile::Open(path);
-  if (!file) {
-    why = file.error();
+  Result<FileSource> source = FileSource::Open(path, std::move(options));
+  if (!source) {
+    why = source.error();
     return FIND_OPEN_FAILED;
   }
-  FileSearch search(*file, finder, options);
-  Result<std::int64_t> found = search.FindFrom(0);
-  if (!found) {
-    why = found.error();
+  FirstOccurrence first;
+  if (Result<void> searched = SearchOccurrences(*source, finder, first); !searched) {
+    why = searched.error();
     return FIND_OPEN_FAILED;
   }
-  return *found >= 0 ? *found : FIND_NOT_FOUND;
+  return first.first;
 }
 
 std::int64_t GetFileLength(const std::filesystem::path& path) {

@@ -1,12 +1,11 @@
-// FindInFile: the offset of the first occurrence of a byte pattern in a file, searched
-// through read-only views of the open file (see FileSearch).
+// FindInFile: the offset of the first occurrence of a byte pattern in a file.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
 #include <span>
 
-#include "engine/file_search.h"
+#include "engine/file_source.h"
 #include "engine/pattern_finder.h"
 
 namespace vantrel {
@@ -14,12 +13,12 @@ namespace vantrel {
 // A find result: zero or more is the offset of the first occurrence.
 using FindResult = std::int64_t;
 inline constexpr FindResult FIND_NOT_FOUND = -1;
-// The file could not be opened for reading, or a part of it could not be mapped.
+// The file could not be opened for reading, a part of it could not be mapped, or it became
+// shorter while it was read.
 inline constexpr FindResult FIND_OPEN_FAILED = -2;
 
 // The first occurrence of pattern in the file at path. The length searched is the length of
-// the handle that is mapped, so a file that changes size meanwhile is never read past
-// what was mapped.
+// the open file, so a file that grows meanwhile is never read past what was measured.
 FindResult FindInFile(const std::filesystem::path& path, std::span<const std::uint8_t> pattern,
                       SearchOptions options = {});
 FindResult FindInFile(const std::filesystem::path& path, const PatternFinder& finder, SearchOptions options = {});

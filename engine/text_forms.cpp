@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "engine/hex_text.h"
-#include "engine/os/codepage.h"
+#include "engine/pattern_forms.h"
 #include "engine/text_limits.h"
 
 namespace vantrel {
@@ -15,14 +15,10 @@ namespace {
 constexpr std::string_view kZeroByte = " 00";
 constexpr std::u16string_view kZeroUnit = u" 00 00";
 
-std::span<const std::uint8_t> AsBytes(std::string_view text) {
-  return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
-}
-
-// Narrow bytes as hex text in the hex box, with the terminating zero when asked for. The
-// suffix comes after the normal form, so an empty text gives " 00" with its space.
-void SetBytesAsHex(BoxAccess& boxes, BoxId hex, std::string_view bytes) {
-  std::string text = BytesToHexText(AsBytes(bytes));
+// A text form's bytes as hex text in the hex box, with the terminating zero when asked for.
+// The suffix comes after the normal form, so an empty text gives " 00" with its space.
+void SetBytesAsHex(BoxAccess& boxes, BoxId hex, const Bytes& bytes) {
+  std::string text = BytesToHexText(bytes);
   if (boxes.WholeString()) text += kZeroByte;
   boxes.SetNarrow(hex, text);
 }
@@ -30,65 +26,47 @@ void SetBytesAsHex(BoxAccess& boxes, BoxId hex, std::string_view bytes) {
 // The pattern of a hex box, as the run would decode it.
 Bytes ReadHexBytes(BoxAccess& boxes, BoxId hex) { return HexTextToBytes(boxes.ReadNarrow(hex)); }
 
-// The bytes up to the first zero byte: a narrow text ends there.
-std::string_view UpToZeroByte(const Bytes& bytes) {
-  std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-  return text.substr(0, text.find('\0'));
-}
-
 char16_t HexDigitUnit(unsigned value) { return static_cast<char16_t>(value < 10 ? u'0' + value : u'A' + value - 10); }
+
+void ShowForm(BoxAccess& boxes, TextForm form, BoxId hex, BoxId dst) {
+  boxes.SetWide(dst, FormBytesToText(form, ReadHexBytes(boxes, hex), boxes.AnsiCodePage()));
+}
 
 }  // namespace
 
-void AnsiToHex(BoxAccess& boxes, BoxId src, BoxId hex) { SetBytesAsHex(boxes, hex, boxes.ReadNarrow(src)); }
+void AnsiToHex(BoxAccess& boxes, BoxId src, BoxId hex) {
+  SetBytesAsHex(boxes, hex, TextToFormBytes(TextForm::kAnsi, boxes.ReadWide(src), boxes.AnsiCodePage(), kBoxReadLimit).bytes);
+}
 
 void Utf8ToHex(BoxAccess& boxes, BoxId src, BoxId hex) {
   // A text whose UTF-8 form is longer than 259 bytes is cut at the source, after the last
   // whole character that fits, so the form never holds half a sequence.
-  SetBytesAsHex(boxes, hex, NarrowPrefix(boxes.ReadWide(src), os::kUtf8, kUtf8FormLimit));
+  SetBytesAsHex(boxes, hex, TextToFormBytes(TextForm::kUtf8, boxes.ReadWide(src), boxes.AnsiCodePage(), kUtf8FormLimit).bytes);
 }
 
 void UnicodeToHex(BoxAccess& boxes, BoxId src, BoxId hex) {
   // At most 64 units (63 before the zero unit) are taken, never half a surrogate pair: all
   // that the hex box gives back whole when it is reformatted (see kUnicodeFormLimit).
-  const std::u16string wide = boxes.ReadWide(src);
   const bool whole = boxes.WholeString();
-  const std::u16string_view taken = Utf16Prefix(wide, whole ? kUnicodeFormLimit - 1 : kUnicodeFormLimit);
+  const Bytes bytes = TextToFormBytes(TextForm::kUtf16Le, boxes.ReadWide(src), boxes.AnsiCodePage(),
+                                      whole ? kUnicodeFormLimit - 1 : kUnicodeFormLimit).bytes;
+  // Written without spaces first, then reformatted in place as the box would be after typing.
   std::u16string text;
-  text.reserve(taken.size() * 4 + kZeroUnit.size());
-  for (char16_t unit : taken) {
-    for (unsigned byte : {unit & 0xFFu, static_cast<unsigned>(unit) >> 8}) {
-      text.push_back(HexDigitUnit(byte >> 4));
-      text.push_back(HexDigitUnit(byte & 0x0F));
-    }
+  text.reserve(bytes.size() * 2 + kZeroUnit.size());
+  for (std::uint8_t byte : bytes) {
+    text.push_back(HexDigitUnit(byte >> 4));
+    text.push_back(HexDigitUnit(byte & 0x0F));
   }
   if (whole) text += kZeroUnit;
   boxes.SetWide(hex, text);
   ReformatHexBox(boxes, hex);
 }
 
-void HexToAnsi(BoxAccess& boxes, BoxId hex, BoxId dst) {
-  const Bytes bytes = ReadHexBytes(boxes, hex);
-  boxes.SetNarrow(dst, UpToZeroByte(bytes));
-}
+void HexToAnsi(BoxAccess& boxes, BoxId hex, BoxId dst) { ShowForm(boxes, TextForm::kAnsi, hex, dst); }
 
-void HexToUtf8(BoxAccess& boxes, BoxId hex, BoxId dst) {
-  const Bytes bytes = ReadHexBytes(boxes, hex);
-  boxes.SetWide(dst, os::ToUtf16(UpToZeroByte(bytes), os::kUtf8));
-}
+void HexToUtf8(BoxAccess& boxes, BoxId hex, BoxId dst) { ShowForm(boxes, TextForm::kUtf8, hex, dst); }
 
-void HexToUnicode(BoxAccess& boxes, BoxId hex, BoxId dst) {
-  const Bytes bytes = ReadHexBytes(boxes, hex);
-  std::u16string text;
-  for (std::size_t i = 0; i < bytes.size(); i += 2) {
-    // An odd last byte pairs with a zero high byte.
-    const unsigned high = i + 1 < bytes.size() ? bytes[i + 1] : 0u;
-    const auto unit = static_cast<char16_t>(bytes[i] | high << 8);
-    if (unit == 0) break;
-    text.push_back(unit);
-  }
-  boxes.SetWide(dst, text);
-}
+void HexToUnicode(BoxAccess& boxes, BoxId hex, BoxId dst) { ShowForm(boxes, TextForm::kUtf16Le, hex, dst); }
 
 void ReformatHexBox(BoxAccess& boxes, BoxId box) {
   int caret = boxes.SelectionEnd(box);

@@ -1,16 +1,13 @@
-// The four forms of a pattern and the conversions between a text form and the hex form.
-// The conversions reach the boxes only through BoxAccess: the dialog supplies the real
-// boxes, the tests a fake set.
-//
-//   form       label      bytes it stands for
-//   ANSI       "ASCII"    the box text in the ANSI code page
-//   UTF-8      "UTF-8"    the box text encoded as UTF-8
-//   UTF-16LE   "UNICODE"  the box text as 16-bit units, low byte first
-//   HEX        "HEX"      the hex text (see hex_text.h)
+// The dialog's boxes kept in step: the conversions between a text form's box and the group's
+// hex box. The bytes of each form are those of pattern_forms.h, with the boxes' limits; the
+// conversions reach the boxes only through BoxAccess: the dialog supplies the real boxes,
+// the tests a fake set.
 #pragma once
 
 #include <string>
 #include <string_view>
+
+#include "engine/os/codepage.h"
 
 namespace vantrel {
 
@@ -36,6 +33,8 @@ class BoxAccess {
   virtual void SetCaret(BoxId box, int position) = 0;
   // The state of "完整字符串": whether a text form gets a terminating zero.
   virtual bool WholeString() = 0;
+  // The ANSI code page the "ASCII" boxes are in.
+  virtual os::CodePage AnsiCodePage() = 0;
 };
 
 // Text form to hex: the source box's bytes as normal hex text in the hex box, with " 00"

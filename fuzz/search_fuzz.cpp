@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <string>
 
-#include "engine/file_search.h"
+#include "engine/occurrence_search.h"
 #include "engine/find_in_file.h"
 #include "engine/os/mapped_file.h"
 #include "engine/pattern_finder.h"
@@ -59,22 +59,39 @@ void CheckWindowedSearch(const Bytes& text, const Bytes& pattern, std::int64_t e
   if (out == nullptr) return;
   std::fwrite(text.data(), 1, text.size(), out);
   std::fclose(out);
-  const std::int64_t found = FindInFile(path, pattern, SearchOptions{os::MapGranularity()});
+  const SearchOptions one_granule{os::MapGranularity(), 0, {}};
+  const std::int64_t found = FindInFile(path, pattern, one_granule);
   FUZZ_CHECK(found == (expected >= 0 ? expected : FIND_NOT_FOUND));
-  // Every later occurrence too, as the command line's passes find them.
-  Result<os::MappedFile> file = os::MappedFile::Open(path);
-  FUZZ_CHECK(file.ok());
+  // Every later occurrence too, as the batch runs meet them, from mapped views and from memory.
+  if (pattern.empty()) return;
   const PatternFinder finder(pattern);
-  FileSearch search(*file, finder, SearchOptions{os::MapGranularity()});
-  std::int64_t from = 0;
-  for (int k = 0; k < 8 && !pattern.empty(); ++k) {
-    Result<std::int64_t> next = search.FindFrom(from);
-    FUZZ_CHECK(next.ok());
-    const Bytes rest(text.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(from, text.size())), text.end());
-    const std::int64_t naive = Naive(rest, pattern);
-    FUZZ_CHECK(*next == (naive < 0 ? -1 : naive + from));
-    if (*next < 0) break;
-    from = *next + 1;
+  for (const SearchOptions& options : {one_granule, SearchOptions{}}) {
+    Result<FileSource> source = FileSource::Open(path, options);
+    FUZZ_CHECK(source.ok());
+    class Check : public OccurrenceSink {
+     public:
+      Check(const Bytes& text, const Bytes& pattern) : text_(text), pattern_(pattern) {}
+      std::optional<std::int64_t> Found(std::int64_t offset) override {
+        const Bytes rest(text_.begin() + static_cast<std::ptrdiff_t>(from_), text_.end());
+        const std::int64_t naive = Naive(rest, pattern_);
+        FUZZ_CHECK(naive >= 0 && offset == naive + from_);
+        from_ = offset + 1;
+        if (++count_ == 8) return std::nullopt;
+        return from_;
+      }
+      void Finish() const {
+        if (count_ == 8) return;
+        const Bytes rest(text_.begin() + static_cast<std::ptrdiff_t>(std::min<std::int64_t>(from_, static_cast<std::int64_t>(text_.size()))), text_.end());
+        FUZZ_CHECK(Naive(rest, pattern_) < 0);
+      }
+     private:
+      const Bytes& text_;
+      const Bytes& pattern_;
+      std::int64_t from_ = 0;
+      int count_ = 0;
+    } check(text, pattern);
+    FUZZ_CHECK(SearchOccurrences(*source, finder, check).ok());
+    check.Finish();
   }
 }
 

@@ -1,13 +1,14 @@
-// What a run needs from the program that hosts it: the two hex texts, the ask switch, and a
-// way to show a message and get an answer. The dialog and the command line are two hosts.
+// What a run needs from the program that hosts it: a way to show a message and get an
+// answer, a chance to prepare each write, and news of what happens as it happens. The dialog
+// and the command line are two hosts.
 #pragma once
 
-#include <cstddef>
+#include <cstdint>
 #include <filesystem>
-#include <string>
 #include <string_view>
 
 #include "engine/result.h"
+#include "runs/file_outcome.h"
 
 namespace vantrel {
 
@@ -24,18 +25,25 @@ class RunHost {
  public:
   virtual ~RunHost() = default;
 
-  virtual std::string FindHexText() = 0;       // the first 259 characters of the find "HEX" box
-  virtual std::string ReplaceHexText() = 0;    // the first 259 characters of the replace "HEX" box
-  virtual std::size_t ReplaceHexLength() = 0;  // the full length of the replace "HEX" box's text
-  virtual bool AskBeforeReplace() = 0;         // the state of "替换时询问"
-
   // Shows text (UTF-8) and waits for the user. True only when the answer was Yes.
   virtual bool Prompt(std::string_view text, PromptKind kind) = 0;
 
-  // Called before every write to path, while the file is still as it was found. An error
-  // (the command line's backup copy could not be made) means the file is not written. The
-  // dialog has nothing to prepare.
+  // Called before the first write to path (before every write when asking), while the file
+  // is still as it was found. An error (the command line's backup copy could not be made)
+  // means the file is not written.
   virtual Result<void> BeforeWrite(const std::filesystem::path& /*path*/) { return {}; }
+
+  // News, for output and progress. A file's news come between FileStarted and FileDone.
+  virtual void FileStarted(const std::filesystem::path& /*path*/) {}
+  virtual void Reached(std::int64_t /*offset*/) {}  // the search of the current file got this far
+  virtual void Listed(const std::filesystem::path& /*path*/, std::int64_t /*offset*/) {}   // an occurrence, listed
+  virtual void Written(const std::filesystem::path& /*path*/, std::int64_t /*offset*/) {}  // a replacement reached the file
+  virtual void FileDone(const std::filesystem::path& /*path*/, const FileOutcome& /*outcome*/) {}
+  // A directory of a walk that could not be listed; the walk goes on with its siblings.
+  virtual void Unlistable(const std::filesystem::path& /*dir*/, const SystemError& /*error*/) {}
+
+  // True when nothing more is wanted (no one reads the results any more): the run stops.
+  virtual bool Stopped() { return false; }
 };
 
 }  // namespace vantrel

@@ -1,28 +1,25 @@
 // The walk of a directory tree: depth first, in the order the file system lists each
-// directory, a subdirectory entered as soon as it is met. A directory reached again through
-// a link, junction or mount is not walked twice, so every walk ends; a file reached again
-// through a link or a second hard link is not visited twice (where the listing identifies
-// files: on POSIX), so no file is patched twice in one walk.
+// directory, a subdirectory entered as soon as it is met, and the run of the mode on every
+// regular file. Links (symbolic links, junctions and other reparse points) are passed over
+// unless the walk is asked to follow them, so a walk of an unpacked image never writes
+// through a link into files outside the tree; pipes, devices and sockets are passed over.
+// Followed links cannot make a walk endless: a directory reached again is not walked again.
+// A file reached again under another name (a second hard link, a followed link) is not run
+// on twice.
 #pragma once
 
 #include <filesystem>
-#include <functional>
 
-#include "engine/result.h"
-#include "runs/run_host.h"
+#include "runs/run_file.h"
 
 namespace vantrel {
 
-struct WalkVisitor {
-  // Called for every entry that is not a directory (files, and links to files).
-  std::function<void(const std::filesystem::path&)> on_file;
-  // Called for a directory that cannot be listed; the walk goes on with its siblings.
-  std::function<void(const std::filesystem::path&, const SystemError&)> on_unlistable;
+struct WalkOptions {
+  bool follow_links = false;  // follow symbolic links, junctions and reparse points
 };
 
-void WalkDirectory(const std::filesystem::path& dir, const WalkVisitor& visitor);
-
-// The dialog's walk: ReplaceInFile in quiet mode on every file below dir.
-void WalkDirectory(const std::filesystem::path& dir, RunHost& host);
+// The run of mode on every file below dir; the ask run is quiet.
+void WalkDirectory(const std::filesystem::path& dir, RunMode mode, const RunJob& job, RunHost& host,
+                   WalkOptions options = {});
 
 }  // namespace vantrel

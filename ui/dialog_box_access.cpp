@@ -41,4 +41,6 @@ void DialogBoxAccess::SetCaret(BoxId box, int position) {
 
 bool DialogBoxAccess::WholeString() { return dialog_.IsChecked(IDC_WHOLE_STRING); }
 
+os::CodePage DialogBoxAccess::AnsiCodePage() { return os::SystemAnsiCodePage(); }
+
 }  // namespace vantrel::ui

@@ -19,6 +19,7 @@ class DialogBoxAccess : public BoxAccess {
   int SelectionEnd(BoxId box) override;
   void SetCaret(BoxId box, int position) override;
   bool WholeString() override;
+  os::CodePage AnsiCodePage() override;
 
  private:
   const framework::Dialog& dialog_;

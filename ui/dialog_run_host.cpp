@@ -9,10 +9,10 @@ namespace {
 // Box texts are read up to 259 characters, as every box of the dialog is.
 constexpr std::size_t kReadLimit = 259;
 
-// A hex box as narrow text. Only ASCII digits count in a hex text, so the narrow form of
-// any other character does not matter.
-std::string HexBoxText(const framework::Dialog& dialog, int id) {
-  return os::win32::WideToUtf8(dialog.ItemText(id, kReadLimit));
+// The bytes of a hex box. Only ASCII digits count in a hex text, so the narrow form of any
+// other character does not matter.
+Bytes HexBoxBytes(const framework::Dialog& dialog, int id) {
+  return HexTextToBytes(os::win32::WideToUtf8(dialog.ItemText(id, kReadLimit)));
 }
 
 }  // namespace
@@ -33,15 +33,11 @@ UINT MessageBoxType(PromptKind kind) {
   return MB_OK;
 }
 
-std::string DialogRunHost::FindHexText() { return HexBoxText(dialog_, IDC_FIND_HEX); }
-
-std::string DialogRunHost::ReplaceHexText() { return HexBoxText(dialog_, IDC_REPLACE_HEX); }
-
-std::size_t DialogRunHost::ReplaceHexLength() {
-  return static_cast<std::size_t>(dialog_.ItemTextLength(IDC_REPLACE_HEX));
+RunJob ReadJob(const framework::Dialog& dialog) {
+  std::optional<Bytes> replacement;
+  if (dialog.ItemTextLength(IDC_REPLACE_HEX) > 0) replacement = HexBoxBytes(dialog, IDC_REPLACE_HEX);
+  return RunJob(HexBoxBytes(dialog, IDC_FIND_HEX), std::move(replacement), dialog.IsChecked(IDC_ASK_REPLACE));
 }
-
-bool DialogRunHost::AskBeforeReplace() { return dialog_.IsChecked(IDC_ASK_REPLACE); }
 
 bool DialogRunHost::Prompt(std::string_view text, PromptKind kind) {
   const std::wstring wide = os::win32::Utf8ToWide(text);

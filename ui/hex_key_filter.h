@@ -1,5 +1,5 @@
 // The key filter of the two hex boxes: what a typed character becomes while the Control key
-// state is zero (neither pressed nor toggled).
+// is not held down.
 #pragma once
 
 #include <optional>

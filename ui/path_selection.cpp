@@ -8,7 +8,6 @@
 #include "res/resource.h"
 #include "engine/os/win32/wide_text.h"
 #include "runs/messages.h"
-#include "runs/replace_in_file.h"
 #include "runs/walk_directory.h"
 #include "ui/dialog_run_host.h"
 #include "ui/replace_dlg.h"
@@ -91,12 +90,13 @@ void CReplaceDlg::OnStart() {
     return;
   }
   const std::filesystem::path path(ItemText(IDC_PATH, kPathLimit));
+  const RunJob job = ReadJob(*this);
   DialogRunHost host(*this, services_.message_boxes);
   if (IsChecked(IDC_OPEN_DIR)) {
-    WalkDirectory(path, host);
+    WalkDirectory(path, RunMode::kAsk, job, host);
     services_.message_boxes.Show(window(), os::win32::Utf8ToWide(messages::kSearchFinished), ApplicationName(), MB_OK);
   } else {
-    ReplaceInFile(path, false, host);
+    ReplaceInFile(path, false, job, host);
   }
 }
 

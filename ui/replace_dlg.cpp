@@ -84,8 +84,10 @@ bool CReplaceDlg::OnMessage(const framework::Message& message, LRESULT& result) 
 
 bool CReplaceDlg::PreTranslateMessage(MSG& msg) {
   const bool hex_box = msg.hwnd && (msg.hwnd == Item(IDC_FIND_HEX) || msg.hwnd == Item(IDC_REPLACE_HEX));
-  // The Control key's state, pressed or toggled, lets any character through.
-  if (msg.message == WM_CHAR && hex_box && GetKeyState(VK_CONTROL) == 0) {
+  // While Control is held down (pasting with Ctrl+V) any character passes. Only the key being
+  // down counts: its toggle state would let everything through after one Ctrl+V.
+  const bool control_down = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+  if (msg.message == WM_CHAR && hex_box && !control_down) {
     const std::optional<wchar_t> passed = FilterHexChar(static_cast<wchar_t>(msg.wParam));
     if (!passed) {
       MessageBeep(MB_ICONASTERISK);

@@ -1,43 +1,34 @@
-// Directory listing and directory identity, for the walk of a tree.
+// Directory listing for the walk of a tree: each entry with its kind as the listing gives it,
+// links left as links, so the walk decides whether to follow them.
 #pragma once
 
-#include <cstdint>
 #include <filesystem>
-#include <functional>
-#include <optional>
-#include <string>
 #include <vector>
 
+#include "engine/os/file_id.h"
 #include "engine/result.h"
 
 namespace vantrel::os {
 
-// What makes a file or a directory the same however it is reached (a link, a second hard
-// link, a mount): device and inode on POSIX, volume serial number and file index on Windows.
-struct FileId {
-  std::uint64_t volume = 0;
-  std::uint64_t index = 0;
-  friend bool operator==(const FileId&, const FileId&) = default;
-};
-
-struct FileIdHash {
-  std::size_t operator()(const FileId& id) const {
-    return std::hash<std::uint64_t>{}(id.volume * 0x9E3779B97F4A7C15ull ^ id.index);
-  }
+enum class EntryKind {
+  kFile,       // a regular file
+  kDirectory,  // a directory
+  kLink,       // a symbolic link, or on Windows a junction or another reparse point
+  kOther,      // a pipe, a device, a socket: nothing to search
 };
 
 struct DirectoryEntry {
   std::filesystem::path path;  // the listed directory joined with the entry's name
-  bool is_directory = false;   // a directory, or a link that leads to one
-  // The identity of what the entry leads to, where the listing gives it without opening
-  // the file: on POSIX always (the inode of the entry, or of a link's target); on Windows
-  // never, since only an open handle tells it there.
-  std::optional<FileId> id;
+  EntryKind kind = EntryKind::kOther;
 };
 
 // The entries of a directory in the order the file system lists them, hidden and system
-// entries included, "." and ".." left out.
+// entries included, "." and ".." left out. Costs no call per entry where the listing tells
+// the kind (d_type on POSIX, the attributes on Windows).
 Result<std::vector<DirectoryEntry>> ListDirectory(const std::filesystem::path& dir);
+
+// What a path leads to with links followed: kFile, kDirectory or kOther.
+Result<EntryKind> TargetKind(const std::filesystem::path& path);
 
 // The identity of the directory a path leads to (links followed).
 Result<FileId> IdentifyDirectory(const std::filesystem::path& dir);

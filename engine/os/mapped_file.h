@@ -1,6 +1,6 @@
-// A file opened for reading and searched through read-only views of it. The file is opened
-// shared for reading and writing, so other programs (and our own update stream) may keep
-// it open and write it while it is mapped.
+// A file opened for reading and searched through read-only views of it, or read into memory.
+// The file is opened shared for reading and writing, so other programs (and our own update
+// stream) may keep it open and write it meanwhile.
 #pragma once
 
 #include <cstddef>
@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <span>
 
+#include "engine/os/file_id.h"
 #include "engine/result.h"
 
 namespace vantrel::os {
@@ -59,12 +60,18 @@ class MappedFile {
   // Tells the kernel the file will be read front to back, where the platform takes advice.
   void AdviseSequential(const MappedView& view) const;
 
+  // Reads up to out.size() bytes at offset; fewer only at the end of the file.
+  Result<std::size_t> ReadAt(std::int64_t offset, std::span<std::uint8_t> out) const;
+
+  // The identity of the open file.
+  Result<FileId> Identify() const;
+
  private:
   MappedFile() = default;
   void Close();
 
-  std::intptr_t file_ = -1;     // a descriptor on POSIX, a HANDLE on Windows
-  std::intptr_t mapping_ = 0;   // the file mapping object on Windows; unused on POSIX
+  std::intptr_t file_ = -1;          // a descriptor on POSIX, a HANDLE on Windows
+  mutable std::intptr_t mapping_ = 0;  // Windows: the file mapping object, made at the first Map
   std::int64_t length_ = 0;
 };
 

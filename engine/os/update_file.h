@@ -11,7 +11,22 @@
 
 namespace vantrel::os {
 
-class UpdateFile {
+// The operations a careful write needs of a file open for update; tests put a stream in its
+// place that fails on the call they choose.
+class UpdateStream {
+ public:
+  virtual ~UpdateStream() = default;
+  // Reads up to out.size() bytes at offset; fewer only at the end of the file.
+  virtual Result<std::size_t> ReadAt(std::int64_t offset, std::span<std::uint8_t> out) = 0;
+  // Writes all of bytes at offset, or reports why not (a short write is an error).
+  virtual Result<void> WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes) = 0;
+  // Cuts the file back to length (used only to undo a growth).
+  virtual Result<void> Truncate(std::int64_t length) = 0;
+  // Closes the file and reports whether the platform accepted it.
+  virtual Result<void> Close() = 0;
+};
+
+class UpdateFile final : public UpdateStream {
  public:
   // Opens an existing regular file for reading and writing, shared for reading and writing.
   static Result<UpdateFile> Open(const std::filesystem::path& path);
@@ -20,22 +35,12 @@ class UpdateFile {
   UpdateFile& operator=(UpdateFile&& other) noexcept;
   UpdateFile(const UpdateFile&) = delete;
   UpdateFile& operator=(const UpdateFile&) = delete;
-  ~UpdateFile();  // closes unchecked; call Close() to learn whether it worked
+  ~UpdateFile() override;  // closes unchecked; call Close() to learn whether it worked
 
-  // The file's length now.
-  Result<std::int64_t> Length() const;
-
-  // Reads up to out.size() bytes at offset; fewer only at the end of the file.
-  Result<std::size_t> ReadAt(std::int64_t offset, std::span<std::uint8_t> out) const;
-
-  // Writes all of bytes at offset, or reports why not (a short write is an error).
-  Result<void> WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes) const;
-
-  // Cuts the file back to length (used only to undo a growth that failed part-way).
-  Result<void> Truncate(std::int64_t length) const;
-
-  // Closes the file and reports whether the platform accepted it.
-  Result<void> Close();
+  Result<std::size_t> ReadAt(std::int64_t offset, std::span<std::uint8_t> out) override;
+  Result<void> WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes) override;
+  Result<void> Truncate(std::int64_t length) override;
+  Result<void> Close() override;
 
  private:
   UpdateFile() = default;

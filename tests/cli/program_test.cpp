@@ -6,8 +6,8 @@
 #include <random>
 #include <sstream>
 
-#include "runs/messages.h"
 #include "tests/cli/program_run.h"
+#include "tests/support/expected_texts.h"
 #include "tests/support/random_bytes.h"
 #include "tests/support/temp_dir.h"
 
@@ -39,8 +39,6 @@ ProgramRun Vantrel(std::vector<std::string> args, std::string input = {}) {
   return testing::RunProgram(args, options);
 }
 
-std::string Text(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
-
 std::string UsageError(std::string_view message) {
   return std::string(kProgram) + ": error: " + std::string(message) + "\nTry '" + std::string(kProgram) +
          " --help' for the options and examples.\n";
@@ -57,12 +55,12 @@ class ProgramTest : public ::testing::Test {
     testing::WriteFile(path, content);
     return path;
   }
-  static std::string Content(const fs::path& path) { return Text(testing::ReadFile(path)); }
+  static std::string Content(const fs::path& path) { return testing::ReadText(path); }
   static std::string Line(const fs::path& path, std::int64_t offset) {
-    return Arg(path) + ":" + messages::FormatOffset(offset) + "\n";
+    return Arg(path) + ":" + testing::OffsetText(offset) + "\n";
   }
   static std::string Found(const fs::path& path, std::int64_t offset, bool ask) {
-    return messages::Found(Arg(path), offset, ask);
+    return testing::FoundText(Arg(path), offset, ask);
   }
 
   testing::TempDir dir_;
@@ -94,7 +92,7 @@ TEST_F(ProgramTest, NothingFoundExitsWithOneAndSaysSoOnStandardErrorInTheBatchMo
     const ProgramRun run = Vantrel({mode, "-f", "7A7A", "-r", "41", Arg(file)});
     EXPECT_EQ(run.status, 1) << mode;
     EXPECT_EQ(run.out, "") << mode;
-    EXPECT_EQ(run.err, std::string(messages::kNotFound) + "\n") << mode;
+    EXPECT_EQ(run.err, std::string("没有找到你要搜索的内容。") + "\n") << mode;
   }
 }
 
@@ -145,23 +143,9 @@ TEST_F(ProgramTest, YesSkipsOccurrencesThatItsOwnLongerReplacementOverwrote) {
 
 // --- both batch modes against a naive oracle ----------------------------------------------
 
-// All occurrences, each search starting `advance` bytes behind the last find.
-std::vector<std::int64_t> NaiveOccurrences(const Bytes& text, const Bytes& pattern, std::size_t advance) {
-  std::vector<std::int64_t> found;
-  std::size_t from = 0;
-  while (from < text.size()) {
-    const Bytes rest(text.begin() + static_cast<std::ptrdiff_t>(from), text.end());
-    const std::int64_t hit = testing::NaiveFind(rest, pattern);
-    if (hit < 0) break;
-    found.push_back(static_cast<std::int64_t>(from) + hit);
-    from += static_cast<std::size_t>(hit) + advance;
-  }
-  return found;
-}
-
 // The one-pass replace of --yes, the obvious way.
 Bytes NaiveReplaceAll(Bytes text, const Bytes& pattern, const Bytes& replacement) {
-  for (std::int64_t at : NaiveOccurrences(text, pattern, std::max(pattern.size(), replacement.size()))) {
+  for (std::int64_t at : testing::NaiveOccurrences(text, pattern, std::max(pattern.size(), replacement.size()))) {
     const auto offset = static_cast<std::size_t>(at);
     if (offset + replacement.size() > text.size()) text.resize(offset + replacement.size());
     std::copy(replacement.begin(), replacement.end(), text.begin() + static_cast<std::ptrdiff_t>(offset));
@@ -171,7 +155,7 @@ Bytes NaiveReplaceAll(Bytes text, const Bytes& pattern, const Bytes& replacement
 
 std::string Lines(const fs::path& path, const std::vector<std::int64_t>& offsets) {
   std::string lines;
-  for (std::int64_t at : offsets) lines += Arg(path) + ":" + messages::FormatOffset(at) + "\n";
+  for (std::int64_t at : offsets) lines += Arg(path) + ":" + testing::OffsetText(at) + "\n";
   return lines;
 }
 
@@ -193,13 +177,13 @@ TEST_F(ProgramTest, BothBatchModesAgreeWithANaiveOracleOnRandomFiles) {
     testing::WriteFile(file, text);
 
     const ProgramRun listed = Vantrel({"-n", "-f", find_hex, Arg(file)});
-    const std::vector<std::int64_t> all = NaiveOccurrences(text, pattern, pattern.size());
+    const std::vector<std::int64_t> all = testing::NaiveOccurrences(text, pattern, pattern.size());
     EXPECT_EQ(listed.status, all.empty() ? 1 : 0) << "round " << round;
     EXPECT_EQ(listed.out, Lines(file, all)) << "round " << round << " pattern " << find_hex;
 
     const ProgramRun replaced = Vantrel({"-y", "-f", find_hex, "-r", replace_hex, Arg(file)});
     const std::vector<std::int64_t> written =
-        NaiveOccurrences(text, pattern, std::max(pattern.size(), replacement.size()));
+        testing::NaiveOccurrences(text, pattern, std::max(pattern.size(), replacement.size()));
     EXPECT_EQ(replaced.status, written.empty() ? 1 : 0) << "round " << round;
     EXPECT_EQ(replaced.out, Lines(file, written)) << "round " << round;
     EXPECT_EQ(testing::ReadFile(file), NaiveReplaceAll(text, pattern, replacement))
@@ -213,9 +197,9 @@ TEST_F(ProgramTest, InteractiveAnswersYesWriteAndSearchAgainFromTheStart) {
   const fs::path file = File("a.bin", "abc..abc");
   const ProgramRun run = Vantrel({"-f", "616263", "-r", "58595A", Arg(file)}, "y\ny\nyes\nyes\n");
   EXPECT_EQ(run.status, 0);
-  const std::string go_on = std::string(messages::kReplacedGoOn) + " [y/n] ";
+  const std::string go_on = std::string("字符替换成功，是否继续替换？") + " [y/n] ";
   EXPECT_EQ(run.out, Found(file, 0, true) + " [y/n] y\n" + go_on + "y\n" + Found(file, 5, true) + " [y/n] yes\n" +
-                         go_on + "yes\n" + std::string(messages::kNotFound) + "\n");
+                         go_on + "yes\n" + std::string("没有找到你要搜索的内容。") + "\n");
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(Content(file), "XYZ..XYZ");
 }
@@ -238,7 +222,7 @@ TEST_F(ProgramTest, InteractiveEndOfInputCountsAsNo) {
   // After a Yes, the end of the input ends the run at the question whether to go on.
   const fs::path twice = File("b.bin", "abcabc");
   const ProgramRun once = Vantrel({"-f", "616263", "-r", "58595A", Arg(twice)}, "y");
-  EXPECT_EQ(once.out, Found(twice, 0, true) + " [y/n] y\n" + std::string(messages::kReplacedGoOn) + " [y/n] \n");
+  EXPECT_EQ(once.out, Found(twice, 0, true) + " [y/n] y\n" + std::string("字符替换成功，是否继续替换？") + " [y/n] \n");
   EXPECT_EQ(Content(twice), "XYZabc");
 }
 
@@ -246,7 +230,7 @@ TEST_F(ProgramTest, InteractiveAsksAgainAfterAnyOtherLine) {
   const fs::path file = File("a.bin", "abc");
   const ProgramRun run = Vantrel({"-f", "616263", "-r", "58", Arg(file)}, "ok\r\nsure\nY\r\nN\n");
   const std::string question = Found(file, 0, true) + " [y/n] ";
-  EXPECT_EQ(run.out, question + "ok\n" + question + "sure\n" + question + "Y\n" + std::string(messages::kReplacedGoOn) +
+  EXPECT_EQ(run.out, question + "ok\n" + question + "sure\n" + question + "Y\n" + std::string("字符替换成功，是否继续替换？") +
                          " [y/n] N\n");
   EXPECT_EQ(Content(file), "Xbc");
 }
@@ -254,7 +238,7 @@ TEST_F(ProgramTest, InteractiveAsksAgainAfterAnyOtherLine) {
 TEST_F(ProgramTest, NoAskWritesWithoutTheQuestionAndStillOffersToGoOn) {
   const fs::path file = File("a.bin", "abcabc");
   const ProgramRun run = Vantrel({"--no-ask", "-f", "616263", "-r", "58595A", Arg(file)}, "y\nn\n");
-  const std::string go_on = std::string(messages::kReplacedGoOn) + " [y/n] ";
+  const std::string go_on = std::string("字符替换成功，是否继续替换？") + " [y/n] ";
   EXPECT_EQ(run.out, go_on + "y\n" + go_on + "n\n");
   EXPECT_EQ(Content(file), "XYZXYZ");
 }
@@ -271,7 +255,7 @@ TEST_F(ProgramTest, InteractiveNotFoundSaysSoAndExitsWithOne) {
   const fs::path file = File("a.bin", "...");
   const ProgramRun run = Vantrel({"-f", "616263", "-r", "58", Arg(file)}, "y\n");
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.out, std::string(messages::kNotFound) + "\n");
+  EXPECT_EQ(run.out, std::string("没有找到你要搜索的内容。") + "\n");
 }
 
 // --- walks --------------------------------------------------------------------------------
@@ -295,7 +279,7 @@ TEST_F(ProgramTest, AWalkVisitsEveryFileAtAnyDepthAndADirectoryImpliesIt) {
     const ProgramRun run = Vantrel(args);
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(SortedLines(run.out), SortedLines(Line(one, 2) + Line(two, 0) + Line(two, 5)));
-    EXPECT_EQ(run.err, std::string(messages::kSearchFinished) + "\n");
+    EXPECT_EQ(run.err, std::string("搜索完毕") + "\n");
   }
   const ProgramRun replaced = Vantrel({"-y", "-f", "616263", "-r", "58595A", Arg(tree)});
   EXPECT_EQ(replaced.status, 0);
@@ -310,7 +294,7 @@ TEST_F(ProgramTest, AWalkWithoutAnyOccurrenceExitsWithOne) {
   const ProgramRun run = Vantrel({"-n", "-f", "7A", Arg(dir_ / "tree")});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, std::string(messages::kSearchFinished) + "\n");
+  EXPECT_EQ(run.err, std::string("搜索完毕") + "\n");
 }
 
 TEST_F(ProgramTest, AnInteractiveWalkAsksForEachFileAndNoEndsOnlyThatFile) {
@@ -320,8 +304,8 @@ TEST_F(ProgramTest, AnInteractiveWalkAsksForEachFileAndNoEndsOnlyThatFile) {
   EXPECT_EQ(run.status, 0);
   const std::string contents = Content(dir_ / "tree/one.bin") + Content(dir_ / "tree/two.bin");
   EXPECT_TRUE(contents == "abcXbc" || contents == "Xbcabc") << contents;  // the listing decides the order
-  EXPECT_EQ(run.out.substr(run.out.size() - std::string(messages::kSearchFinished).size() - 1),
-            std::string(messages::kSearchFinished) + "\n");
+  EXPECT_EQ(run.out.substr(run.out.size() - std::string("搜索完毕").size() - 1),
+            std::string("搜索完毕") + "\n");
 }
 
 TEST_F(ProgramTest, DirOnAFileIsAUsageError) {
@@ -350,8 +334,9 @@ class Unreadable {
 #else
 class Unreadable {
  public:
-  // A FIFO: it exists, but it is no file to search, whoever runs the test (root included).
-  explicit Unreadable(const fs::path& path) { EXPECT_EQ(mkfifo(path.c_str(), 0644), 0); }
+  // A link followed into nothing: no file can be opened there, whoever runs the test (root
+  // reads every file that exists).
+  explicit Unreadable(const fs::path& path) { fs::create_symlink(path.parent_path() / "nowhere", path); }
 };
 #endif
 
@@ -360,21 +345,25 @@ TEST_F(ProgramTest, AFileThatCannotBeReadIsReportedAndTheWalkGoesOn) {
   const fs::path bad = dir_ / "tree" / "bad.bin";
   const Unreadable locked(bad);
   for (const char* mode : {"-n", "-y"}) {
-    const ProgramRun run = Vantrel({mode, "-f", "616263", "-r", "616263", Arg(dir_ / "tree")});
+    const ProgramRun run = Vantrel({mode, "-L", "-f", "616263", "-r", "616263", Arg(dir_ / "tree")});
     EXPECT_EQ(run.status, 2) << mode;
     EXPECT_EQ(run.out, Line(good, 2)) << mode;
     EXPECT_EQ(run.err.rfind(Arg(bad) + ": ", 0), 0u) << run.err;
-    EXPECT_NE(run.err.find("\n" + std::string(messages::kSearchFinished) + "\n"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("\n" + std::string("搜索完毕") + "\n"), std::string::npos) << run.err;
   }
 }
 
 TEST_F(ProgramTest, AFileThatCannotBeReadInFileModeGetsTheDialogsMessageToo) {
   const fs::path bad = dir_ / "bad.bin";
+#ifdef _WIN32
   const Unreadable locked(bad);
+#else
+  ASSERT_EQ(mkfifo(bad.c_str(), 0644), 0);  // exists, but is no file to search
+#endif
   const ProgramRun run = Vantrel({"-n", "-f", "616263", Arg(bad)});
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.err.rfind(Arg(bad) + ": ", 0), 0u) << run.err;
-  EXPECT_NE(run.err.find(std::string(messages::kOpenFailed) + "\n"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find(std::string("打开文件失败！") + "\n"), std::string::npos) << run.err;
 }
 
 // --- backups ------------------------------------------------------------------------------
@@ -420,7 +409,7 @@ TEST_F(ProgramTest, InteractiveBackupIsMadeAtTheFirstYesAndBlocksWhenItExists) {
   EXPECT_EQ(blocked.status, 2);
   EXPECT_EQ(Content(again), "abc");
   EXPECT_EQ(Content(dir_ / "b.bin.bak"), "kept");
-  EXPECT_NE(blocked.out.find(std::string(messages::kWriteFailed)), std::string::npos) << blocked.out;
+  EXPECT_NE(blocked.out.find(std::string("写入文件失败！")), std::string::npos) << blocked.out;
   EXPECT_NE(blocked.err.find("exists already"), std::string::npos) << blocked.err;
 }
 

@@ -10,18 +10,16 @@ namespace {
 
 class TerminalHostTest : public ::testing::Test {
  protected:
-  TerminalHostTest() { run_.find = {0x61, 0x62}; }
-
   bool Ask(std::initializer_list<std::string> lines) {
     console_.input.assign(lines.begin(), lines.end());
     Output output(console_, Channel::kOutput);
-    Backups backups(std::nullopt);
-    TerminalHost host(run_, console_, output, backups);
+    Progress progress(output);
+    TerminalHost host(Mode::kInteractive, console_, output, backups_, progress);
     return host.Prompt("是否进行替换？", PromptKind::kYesNo);
   }
 
-  RunDescription run_;
   testing::FakeConsole console_;
+  Backups backups_{std::nullopt};
 };
 
 TEST_F(TerminalHostTest, YesAndNoInAnySpelling) {
@@ -50,8 +48,8 @@ TEST_F(TerminalHostTest, AnswersFromATerminalAreNotEchoed) {
 TEST_F(TerminalHostTest, NoticesAreShownOnTheirOwnLineWithoutAnAnswer) {
   console_.input = {"y"};
   Output output(console_, Channel::kOutput);
-  Backups backups(std::nullopt);
-  TerminalHost host(run_, console_, output, backups);
+  Progress progress(output);
+  TerminalHost host(Mode::kInteractive, console_, output, backups_, progress);
   EXPECT_FALSE(host.Prompt("没有找到你要搜索的内容。", PromptKind::kInformation));
   EXPECT_EQ(console_.out, "没有找到你要搜索的内容。\n");
   EXPECT_EQ(console_.input.size(), 1u);
@@ -60,31 +58,36 @@ TEST_F(TerminalHostTest, NoticesAreShownOnTheirOwnLineWithoutAnAnswer) {
 TEST_F(TerminalHostTest, MessagesGoWhereTheModeSendsThem) {
   console_.input = {"n"};
   Output output(console_, Channel::kError);
-  Backups backups(std::nullopt);
-  TerminalHost host(run_, console_, output, backups);
+  Progress progress(output);
+  TerminalHost host(Mode::kYes, console_, output, backups_, progress);
   host.Prompt("是否进行替换？", PromptKind::kYesNo);
   EXPECT_EQ(console_.out, "");
   EXPECT_EQ(console_.err, "是否进行替换？ [y/n] n\n");
 }
 
-TEST_F(TerminalHostTest, HandsTheRunTheWholePatternAsHexText) {
-  run_.find = Bytes(100, 0xAB);  // longer than the dialog's box would hold
-  run_.replacement = Bytes{0x01, 0x02};
-  run_.ask = false;
-  Output output(console_, Channel::kOutput);
-  Backups backups(std::nullopt);
-  TerminalHost host(run_, console_, output, backups);
-  EXPECT_EQ(HexTextToBytes(host.FindHexText()), run_.find);
-  EXPECT_EQ(host.ReplaceHexText(), "01 02");
-  EXPECT_EQ(host.ReplaceHexLength(), 5u);
-  EXPECT_FALSE(host.AskBeforeReplace());
-}
-
-TEST_F(TerminalHostTest, WithoutAReplacementTheReplaceTextIsEmpty) {
-  Output output(console_, Channel::kOutput);
-  Backups backups(std::nullopt);
-  TerminalHost host(run_, console_, output, backups);
-  EXPECT_EQ(host.ReplaceHexLength(), 0u);
+// What a run reports becomes result lines on standard output and "PATH: reason" on standard
+// error, and the host keeps count of what was found and what failed.
+TEST_F(TerminalHostTest, TurnsTheNewsOfARunIntoLinesAndCounts) {
+  Output output(console_, Channel::kError);
+  Progress progress(output);
+  TerminalHost host(Mode::kYes, console_, output, backups_, progress);
+  FileOutcome written;
+  written.found = 1;
+  host.Written("a.bin", 0x1A2B);
+  host.FileDone("a.bin", written);
+  FileOutcome changed;
+  changed.found = 1;
+  changed.failure = FileOutcome::Failure::kChanged;
+  changed.changed_at = 16;
+  host.FileDone("b.bin", changed);
+  host.Unlistable("closed", SystemError{13, "Permission denied"});
+  output.Flush();
+  EXPECT_EQ(console_.out, "a.bin:0x00001A2B\n");
+  EXPECT_EQ(console_.err,
+            "b.bin: the bytes at 0x00000010 changed while the file was being patched; stopped there\n"
+            "closed: Permission denied\n");
+  EXPECT_TRUE(host.found());
+  EXPECT_TRUE(host.failed());
 }
 
 }  // namespace

@@ -3,9 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
-#include "engine/file_search.h"
+#include "engine/occurrence_search.h"
 #include "engine/os/mapped_file.h"
 #include "tests/support/random_bytes.h"
 #include "tests/support/temp_dir.h"
@@ -81,7 +82,7 @@ TEST_F(FindInFileTest, WindowedSearchFindsWhatOneViewFinds) {
         testing::WriteFile(path, content);
         const Bytes pattern(n, 7);
         for (std::size_t window : {static_cast<std::size_t>(granule), static_cast<std::size_t>(granule * 2)}) {
-          EXPECT_EQ(FindInFile(path, pattern, SearchOptions{window}), at)
+          EXPECT_EQ(FindInFile(path, pattern, SearchOptions{window, 0, {}}), at)
               << "n " << n << " boundary " << boundary << " shift " << shift << " window " << window;
         }
         EXPECT_EQ(FindInFile(path, pattern), at);
@@ -98,61 +99,97 @@ TEST_F(FindInFileTest, WindowedSearchAgreesWithTheOracleOnRandomFiles) {
     const Bytes text = testing::RandomBytes(rng, granule * 3 + rng() % granule, 3);
     Bytes pattern = testing::RandomBytes(rng, 1 + rng() % 12, 3);
     testing::WriteFile(path, text);
-    EXPECT_EQ(FindInFile(path, pattern, SearchOptions{granule}), testing::NaiveFind(text, pattern)) << round;
+    EXPECT_EQ(FindInFile(path, pattern, SearchOptions{granule, 0, {}}), testing::NaiveFind(text, pattern)) << round;
   }
 }
 
-// A search in bounded steps, each taking up where the last one stopped, meets every
-// occurrence exactly where one unbounded search meets it, also across view boundaries and
-// when an occurrence starts just before a step's end and reaches past it.
-TEST_F(FindInFileTest, SearchInStepsFindsWhatOneSearchFinds) {
+// Every occurrence the loop hands out, with the caller going on at the next byte each time.
+class AllOccurrences : public OccurrenceSink {
+ public:
+  std::optional<std::int64_t> Found(std::int64_t offset) override {
+    offsets.push_back(offset);
+    return offset + 1;
+  }
+  std::vector<std::int64_t> offsets;
+};
+
+// The loop meets every occurrence where the oracle does, overlapping ones included, whether
+// the file is read into memory or mapped in views of one granule that overlap at each boundary.
+TEST_F(FindInFileTest, TheOccurrenceLoopMeetsEveryOccurrenceReadOrMapped) {
   const auto granule = os::MapGranularity();
   std::mt19937 rng(17);
-  const auto path = dir_ / "steps.bin";
+  const auto path = dir_ / "all.bin";
   for (int round = 0; round < 30; ++round) {
     const Bytes text = testing::RandomBytes(rng, granule * 3 + rng() % granule, 3);
     const Bytes pattern = testing::RandomBytes(rng, 1 + rng() % 6, 3);
     testing::WriteFile(path, text);
-    Result<os::MappedFile> file = os::MappedFile::Open(path);
-    ASSERT_TRUE(file.ok());
     const PatternFinder finder(pattern);
-    FileSearch whole(*file, finder, SearchOptions{granule});
-    FileSearch stepped(*file, finder, SearchOptions{granule});
-    const std::int64_t step = 1 + static_cast<std::int64_t>(rng() % 5000);
-    std::int64_t from = 0;
-    while (from < file->length()) {
-      Result<std::int64_t> expected = whole.FindFrom(from);
-      ASSERT_TRUE(expected.ok());
-      std::int64_t found = -1;
-      for (std::int64_t at = from; found < 0 && at < file->length(); at += step) {
-        Result<std::int64_t> hit = stepped.FindFrom(at, at + step);
-        ASSERT_TRUE(hit.ok());
-        if (*hit >= 0) {
-          EXPECT_LT(*hit, at + step) << "round " << round;
-          found = *hit;
-        }
-      }
-      ASSERT_EQ(found, *expected) << "round " << round << " from " << from << " step " << step;
-      if (found < 0) break;
-      from = found + 1;
+    for (const SearchOptions& options : {SearchOptions{granule, 0, {}}, SearchOptions{}}) {
+      Result<FileSource> source = FileSource::Open(path, options);
+      ASSERT_TRUE(source.ok());
+      EXPECT_EQ(source->mapped(), options.read_limit == 0);
+      AllOccurrences all;
+      ASSERT_TRUE(SearchOccurrences(*source, finder, all).ok());
+      EXPECT_EQ(all.offsets, testing::NaiveOccurrences(text, pattern, 1)) << "round " << round << " read limit " << options.read_limit;
     }
   }
 }
 
-TEST_F(FindInFileTest, SearchInStepsHonoursTheEndOfTheStep) {
-  const auto path = File("..abc..abc");
-  Result<os::MappedFile> file = os::MappedFile::Open(path);
-  ASSERT_TRUE(file.ok());
-  const PatternFinder finder(ToBytes("abc"));
-  FileSearch search(*file, finder);
-  EXPECT_EQ(*search.FindFrom(0, 2), -1);  // the first occurrence starts at 2, not before
-  EXPECT_EQ(*search.FindFrom(0, 3), 2);   // it starts before 3 and ends after it
-  EXPECT_EQ(*search.FindFrom(3, 7), -1);
-  EXPECT_EQ(*search.FindFrom(3, 100), 7);
-  const PatternFinder empty(Bytes{});
-  FileSearch anything(*file, empty);
-  EXPECT_EQ(*anything.FindFrom(4, 5), 4);  // an empty pattern matches wherever a byte is
+// A view the platform cannot map (a 32-bit process short of address space) is tried again
+// smaller, down to one granule, and the search still finds what one view finds; when even a
+// granule cannot be mapped, the reason is reported.
+TEST_F(FindInFileTest, AViewThatCannotBeMappedIsTriedSmaller) {
+  const auto granule = os::MapGranularity();
+  const auto path = dir_ / "tight.bin";
+  Bytes content(granule * 6, '.');
+  std::copy_n("needle", 6, content.end() - 7);
+  testing::WriteFile(path, content);
+  std::vector<std::size_t> asked;
+  SearchOptions tight{granule * 4, 0, [&](const os::MappedFile& file, std::int64_t offset, std::size_t size) {
+                        asked.push_back(size);
+                        if (size > granule * 2) return Result<os::MappedView>(SystemError{12, "no room"});
+                        return file.Map(offset, size);
+                      }};
+  SystemError why;
+  EXPECT_EQ(FindInFile(path, PatternFinder(ToBytes("needle")), tight, why), static_cast<std::int64_t>(granule * 6 - 7));
+  ASSERT_GE(asked.size(), 3u);
+  EXPECT_GT(asked[0], granule * 2);
+  EXPECT_LE(asked.back(), granule * 2);
+
+  SearchOptions none{granule, 0, [](const os::MappedFile&, std::int64_t, std::size_t) {
+                       return Result<os::MappedView>(SystemError{12, "no room"});
+                     }};
+  EXPECT_EQ(FindInFile(path, PatternFinder(ToBytes("needle")), none, why), FIND_OPEN_FAILED);
+  EXPECT_EQ(why.message, "no room");
 }
+
+#ifndef _WIN32
+// A file cut short while it is searched through a view (a log rotated, another program
+// truncating it) is a reported failure, never a signal that ends the program.
+TEST_F(FindInFileTest, AFileCutShortUnderTheSearchIsAnErrorNotACrash) {
+  const auto path = dir_ / "shrinking.bin";
+  Bytes content(std::size_t{8} << 20, '.');
+  std::copy_n("ab", 2, content.begin());
+  testing::WriteFile(path, content);
+  Result<FileSource> source = FileSource::Open(path, SearchOptions{std::size_t{16} << 20, 0, {}});
+  ASSERT_TRUE(source.ok());
+  class CutAtFirst : public OccurrenceSink {
+   public:
+    explicit CutAtFirst(std::filesystem::path file) : file_(std::move(file)) {}
+    std::optional<std::int64_t> Found(std::int64_t offset) override {
+      std::filesystem::resize_file(file_, 0);
+      return offset + 1;
+    }
+   private:
+    std::filesystem::path file_;
+  } cut(path);
+  const Result<void> searched = SearchOccurrences(*source, PatternFinder(ToBytes("zz")), cut);
+  ASSERT_TRUE(searched.ok()) << "no occurrence, no cut: the search went through";
+  const Result<void> cut_short = SearchOccurrences(*source, PatternFinder(ToBytes("ab")), cut);
+  ASSERT_FALSE(cut_short.ok());
+  EXPECT_EQ(cut_short.error().message, "the file became shorter while it was being read");
+}
+#endif
 
 // A sparse file of 4 GiB + 1 MiB with the pattern beyond 4 GiB, so neither a 32-bit offset nor
 // a single view in a 32-bit process could find it.

@@ -1,10 +1,12 @@
-// The careful write: read back before writing, grow before overwriting, report honestly.
+// The careful write: read back before writing, grow before overwriting, report honestly, and
+// when any step fails, leave the file as it was.
 #include "runs/careful_write.h"
 
 #include <gtest/gtest.h>
 
-#include "runs/messages.h"
-#include "runs/replace_in_file.h"
+#include <memory>
+
+#include "runs/run_file.h"
 #include "tests/support/child_process.h"
 #include "tests/support/scripted_host.h"
 #include "tests/support/temp_dir.h"
@@ -12,15 +14,110 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/statvfs.h>
 
 #include <csignal>
+#include <cstring>
 #endif
 
 namespace vantrel {
 namespace {
 
 using testing::ToBytes;
+
+// A file in memory behind the update stream, whose n-th call (counted over every stream opened
+// on it) fails; a failing write puts half its bytes first, as a short write does.
+struct FakeDisk {
+  Bytes content;
+  int calls = 0;
+  int fail_at = 0;  // 0: nothing fails
+
+  bool Fails() { return ++calls == fail_at; }
+};
+
+class FakeStream : public os::UpdateStream {
+ public:
+  explicit FakeStream(FakeDisk& disk) : disk_(disk) {}
+  Result<std::size_t> ReadAt(std::int64_t offset, std::span<std::uint8_t> out) override {
+    if (disk_.Fails()) return SystemError{5, "read failed"};
+    const auto at = std::min(static_cast<std::size_t>(offset), disk_.content.size());
+    const std::size_t got = std::min(out.size(), disk_.content.size() - at);
+    std::copy_n(disk_.content.begin() + static_cast<std::ptrdiff_t>(at), got, out.begin());
+    return got;
+  }
+  Result<void> WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes) override {
+    const bool fails = disk_.Fails();
+    const std::size_t put = fails ? bytes.size() / 2 : bytes.size();
+    const auto at = static_cast<std::size_t>(offset);
+    if (disk_.content.size() < at + put) disk_.content.resize(at + put);
+    std::copy_n(bytes.begin(), put, disk_.content.begin() + static_cast<std::ptrdiff_t>(at));
+    if (fails) return SystemError{28, "No space left on device"};
+    return {};
+  }
+  Result<void> Truncate(std::int64_t length) override {
+    if (disk_.Fails()) return SystemError{5, "truncate failed"};
+    disk_.content.resize(static_cast<std::size_t>(length));
+    return {};
+  }
+  Result<void> Close() override {
+    if (disk_.Fails()) return SystemError{5, "close failed"};
+    return {};
+  }
+
+ private:
+  FakeDisk& disk_;
+};
+
+CarefulWriter::Opener OpenerOf(FakeDisk& disk) {
+  return [&disk]() -> Result<std::unique_ptr<os::UpdateStream>> {
+    if (disk.Fails()) return SystemError{13, "open failed"};
+    return std::unique_ptr<os::UpdateStream>(std::make_unique<FakeStream>(disk));
+  };
+}
+
+// Two writes through one stream, the second growing the file, then the close: the steps of a
+// replace-all pass. Gives whether everything succeeded.
+bool TwoWritesAndClose(FakeDisk& disk) {
+  Result<CarefulWriter> writer = CarefulWriter::Open(OpenerOf(disk));
+  if (!writer) return false;
+  Result<WriteOutcome> first = writer->Replace(0, ToBytes("ab"), ToBytes("XYZ"));
+  if (!first) return false;
+  Result<WriteOutcome> second = writer->Replace(7, ToBytes("ab"), ToBytes("1234"));
+  const Result<void> closed = writer->Close();
+  return second.ok() && closed.ok();
+}
+
+// The calls of the clean run: open; the first write's read back and write; the second
+// write's read back, its part past the end and its part inside; the close.
+TEST(CarefulWriterSteps, WhicheverCallFailsTheFileKeepsOnlyTheWritesThatWereConfirmed) {
+  const Bytes original = ToBytes("ab.....ab");
+  const Bytes after_first = ToBytes("XYZ....ab");
+  FakeDisk clean{original};
+  ASSERT_TRUE(TwoWritesAndClose(clean));
+  ASSERT_EQ(clean.content, ToBytes("XYZ....1234"));
+  ASSERT_EQ(clean.calls, 7);
+  const std::vector<Bytes> expected{original, original, original,           // open, first write
+                                    after_first, after_first, after_first,  // second write
+                                    original};                              // the close undoes both
+  for (int step = 1; step <= clean.calls; ++step) {
+    FakeDisk disk{original, 0, step};
+    EXPECT_FALSE(TwoWritesAndClose(disk)) << "failing call " << step;
+    EXPECT_EQ(disk.content, expected[static_cast<std::size_t>(step - 1)]) << "failing call " << step;
+  }
+}
+
+TEST(CarefulWriterSteps, AFailedReadBackOrGrowthOrOverwriteOfOneWriteLeavesTheFileAsItWas) {
+  // read back, write past the end, write inside: each failing in turn
+  for (int step = 2; step <= 4; ++step) {
+    FakeDisk disk{ToBytes("....abc"), 0, step};
+    Result<CarefulWriter> writer = CarefulWriter::Open(OpenerOf(disk));
+    ASSERT_TRUE(writer.ok());
+    EXPECT_FALSE(writer->Replace(4, ToBytes("abc"), ToBytes("12345")).ok()) << step;
+    EXPECT_EQ(disk.content, ToBytes("....abc")) << step;
+  }
+}
 
 class CarefulWriteTest : public ::testing::Test {
  protected:
@@ -30,30 +127,30 @@ class CarefulWriteTest : public ::testing::Test {
 
 TEST_F(CarefulWriteTest, WritesWhenTheBytesAreStillThePattern) {
   testing::WriteFile(path_, "..abc..");
-  EXPECT_EQ(WriteIfUnchanged(path_, 2, ToBytes("abc"), ToBytes("XYZ")).outcome, WriteOutcome::kWritten);
+  EXPECT_EQ(*WriteIfUnchanged(path_, 2, ToBytes("abc"), ToBytes("XYZ")), WriteOutcome::kWritten);
   EXPECT_EQ(testing::ReadFile(path_), ToBytes("..XYZ.."));
 }
 
 TEST_F(CarefulWriteTest, RefusesWhenTheBytesChangedOrTheFileGotShorter) {
   testing::WriteFile(path_, "..abd..");
-  EXPECT_EQ(WriteIfUnchanged(path_, 2, ToBytes("abc"), ToBytes("XYZ")).outcome, WriteOutcome::kChanged);
+  EXPECT_EQ(*WriteIfUnchanged(path_, 2, ToBytes("abc"), ToBytes("XYZ")), WriteOutcome::kChanged);
   testing::WriteFile(path_, "..ab");
-  EXPECT_EQ(WriteIfUnchanged(path_, 2, ToBytes("abc"), ToBytes("XYZ")).outcome, WriteOutcome::kChanged);
+  EXPECT_EQ(*WriteIfUnchanged(path_, 2, ToBytes("abc"), ToBytes("XYZ")), WriteOutcome::kChanged);
   EXPECT_EQ(testing::ReadFile(path_), ToBytes("..ab"));
 }
 
 TEST_F(CarefulWriteTest, FailsWithAReasonForAMissingFileAndForADirectory) {
-  const WriteReport missing = WriteIfUnchanged(dir_ / "missing", 0, ToBytes("a"), ToBytes("b"));
-  EXPECT_EQ(missing.outcome, WriteOutcome::kFailed);
-  EXPECT_FALSE(missing.error.message.empty());
-  EXPECT_EQ(WriteIfUnchanged(dir_.path(), 0, ToBytes("a"), ToBytes("b")).outcome, WriteOutcome::kFailed);
+  const Result<WriteOutcome> missing = WriteIfUnchanged(dir_ / "missing", 0, ToBytes("a"), ToBytes("b"));
+  ASSERT_FALSE(missing.ok());
+  EXPECT_FALSE(missing.error().message.empty());
+  EXPECT_FALSE(WriteIfUnchanged(dir_.path(), 0, ToBytes("a"), ToBytes("b")).ok());
 }
 
 TEST_F(CarefulWriteTest, ManyWritesShareOneStreamAndOneCheckedClose) {
   testing::WriteFile(path_, "ab.ab.ab");
   Result<CarefulWriter> writer = CarefulWriter::Open(path_);
   ASSERT_TRUE(writer.ok());
-  for (std::int64_t at : {0, 3, 6}) EXPECT_EQ(writer->Replace(at, ToBytes("ab"), ToBytes("XY")).outcome, WriteOutcome::kWritten);
+  for (std::int64_t at : {0, 3, 6}) EXPECT_EQ(*writer->Replace(at, ToBytes("ab"), ToBytes("XY")), WriteOutcome::kWritten);
   EXPECT_TRUE(writer->Close().ok());
   EXPECT_EQ(testing::ReadFile(path_), ToBytes("XY.XY.XY"));
 }
@@ -72,9 +169,9 @@ TEST_F(CarefulWriteTest, AReadOnlyFileIsNotWrittenAndTheUserIsToldEvenWhenQuiet)
     GTEST_SKIP() << "this platform lets the current user write a read-only file";
   }
   testing::ScriptedHost host("61 62 63", "58 59 5A", /*ask=*/false);
-  ReplaceInFile(path_, true, host);
+  ReplaceInFile(path_, true, host.job(), host);
   ASSERT_EQ(host.prompts().size(), 1u);
-  EXPECT_EQ(host.prompts()[0].text, messages::kWriteFailed);
+  EXPECT_EQ(host.prompts()[0].text, "写入文件失败！");
   EXPECT_EQ(host.prompts()[0].kind, PromptKind::kWarning);
   EXPECT_EQ(testing::ReadFile(path_), ToBytes("abc"));
   SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -89,11 +186,11 @@ TEST_F(CarefulWriteTest, AFileOthersHoldWithoutWriteSharingGivesTheWriteFailure)
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
   testing::ScriptedHost host("61 62 63", "58 59 5A");
   host.Answer({true});
-  const FileRunOutcome outcome = ReplaceInFile(path_, false, host);
+  const FileOutcome outcome = ReplaceInFile(path_, false, host.job(), host);
   CloseHandle(holder);
   ASSERT_EQ(host.prompts().size(), 2u);
-  EXPECT_EQ(host.prompts()[1].text, messages::kWriteFailed);
-  EXPECT_EQ(outcome.failure, FileRunOutcome::Failure::kWrite);
+  EXPECT_EQ(host.prompts()[1].text, "写入文件失败！");
+  EXPECT_EQ(outcome.failure, FileOutcome::Failure::kWrite);
   EXPECT_EQ(testing::ReadFile(path_), ToBytes("..abc"));
 }
 #else
@@ -106,9 +203,9 @@ TEST_F(CarefulWriteTest, AReadOnlyFileIsNotWrittenAndTheUserIsToldEvenWhenQuiet)
   const int result = testing::RunInChild([&] {
     if (testing::IsRoot() && !testing::DropPrivileges()) return 10;
     testing::ScriptedHost host("61 62 63", "58 59 5A", /*ask=*/false);
-    const FileRunOutcome outcome = ReplaceInFile(path_, true, host);
-    if (host.prompts().size() != 1 || host.prompts()[0].text != messages::kWriteFailed) return 1;
-    return outcome.failure == FileRunOutcome::Failure::kWrite ? 0 : 2;
+    const FileOutcome outcome = ReplaceInFile(path_, true, host.job(), host);
+    if (host.prompts().size() != 1 || host.prompts()[0].text != "写入文件失败！") return 1;
+    return outcome.failure == FileOutcome::Failure::kWrite ? 0 : 2;
   });
   ASSERT_NE(result, 10) << "cannot drop root for this test";
   EXPECT_EQ(result, 0);
@@ -124,11 +221,40 @@ TEST_F(CarefulWriteTest, AGrowthThatFailsLeavesTheOldBytesAndLength) {
     const rlimit limit{7, 7};
     if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 10;
     testing::ScriptedHost host("61 62 63", "31 32 33 34 35", /*ask=*/false);
-    ReplaceInFile(path_, false, host);
-    return host.prompts().size() == 1 && host.prompts()[0].text == messages::kWriteFailed ? 0 : 1;
+    ReplaceInFile(path_, false, host.job(), host);
+    return host.prompts().size() == 1 && host.prompts()[0].text == "写入文件失败！" ? 0 : 1;
   });
   EXPECT_EQ(result, 0);
   EXPECT_EQ(testing::ReadFile(path_), ToBytes("....abc"));
+}
+
+// A full disk half-way through a growing write, as on a small tmpfs: the byte past the end
+// fits, but the part over a hole in the file needs more blocks than the disk has left. The
+// file gets its old length and bytes back.
+TEST_F(CarefulWriteTest, ADiskThatFillsUpHalfWayThroughAGrowingWriteLeavesTheFileAsItWas) {
+  const std::filesystem::path mount_point = dir_ / "small";
+  std::filesystem::create_directory(mount_point);
+  const std::filesystem::path file = mount_point / "holey.bin";
+  const int result = testing::RunInChild([&] {
+    if (!testing::EnterPrivateMounts().empty()) return 10;
+    if (mount("tmpfs", mount_point.c_str(), "tmpfs", 0, "size=64k") != 0) return 10;
+    // A page of data, then a hole to 12 KiB: the first zero byte is the match at 4096.
+    testing::WriteSparseFile(file, 12288, {{0, Bytes(4096, 0x2E)}});
+    // Leave two pages free: one for the byte past the end, one of the two the hole needs.
+    struct statvfs disk {};
+    if (statvfs(mount_point.c_str(), &disk) != 0) return 11;
+    const auto free_bytes = static_cast<std::size_t>(disk.f_bavail * disk.f_bsize);
+    testing::WriteFile(mount_point / "filler", Bytes(free_bytes - 2 * 4096, 0x55));
+    const Bytes before = testing::ReadFile(file);
+    testing::ScriptedHost host("00", "", /*ask=*/false);
+    host.job().replacement = Bytes(8193, 0x41);
+    const FileOutcome outcome = ReplaceAllInFile(file, host.job(), host);
+    if (outcome.failure != FileOutcome::Failure::kWrite) return 1;
+    if (testing::ReadFile(file) != before) return 2;
+    return 0;
+  });
+  if (result == 10) GTEST_SKIP() << "mounting a small tmpfs is not allowed here";
+  EXPECT_EQ(result, 0);
 }
 #endif
 

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "engine/os/path_text.h"
-#include "runs/messages.h"
-#include "runs/replace_in_file.h"
+#include "runs/run_file.h"
 #include "runs/walk_directory.h"
+#include "tests/support/expected_texts.h"
 #include "tests/support/child_process.h"
 #include "tests/support/scripted_host.h"
 #include "tests/support/temp_dir.h"
@@ -24,11 +24,6 @@ using testing::ScriptedHost;
 using testing::Shown;
 using testing::ToBytes;
 
-std::string Text(const fs::path& path) {
-  const Bytes bytes = testing::ReadFile(path);
-  return std::string(bytes.begin(), bytes.end());
-}
-
 class FaultTest : public ::testing::Test {
  protected:
   testing::TempDir dir_;
@@ -40,27 +35,27 @@ TEST_F(FaultTest, FilesOfZeroAndOneBytesAndOfExactlyThePatternLength) {
   testing::WriteFile(one, "a");
   testing::WriteFile(exact, "abc");
   ScriptedHost nothing("61 62 63", "58 59 5A", /*ask=*/false);
-  ReplaceInFile(empty, false, nothing);
-  ReplaceInFile(one, false, nothing);
-  EXPECT_EQ(nothing.prompts(), (std::vector<Shown>(2, {std::string(messages::kNotFound), PromptKind::kInformation})));
-  EXPECT_EQ(Text(empty), "");
-  EXPECT_EQ(Text(one), "a");
+  ReplaceInFile(empty, false, nothing.job(), nothing);
+  ReplaceInFile(one, false, nothing.job(), nothing);
+  EXPECT_EQ(nothing.prompts(), (std::vector<Shown>(2, {std::string("没有找到你要搜索的内容。"), PromptKind::kInformation})));
+  EXPECT_EQ(testing::ReadText(empty), "");
+  EXPECT_EQ(testing::ReadText(one), "a");
 
   ScriptedHost single("61", "62", /*ask=*/false);
-  ReplaceInFile(one, true, single);
-  EXPECT_EQ(Text(one), "b");
+  ReplaceInFile(one, true, single.job(), single);
+  EXPECT_EQ(testing::ReadText(one), "b");
   ScriptedHost whole("61 62 63", "58 59 5A", /*ask=*/false);
-  ReplaceInFile(exact, true, whole);
-  EXPECT_EQ(Text(exact), "XYZ");
+  ReplaceInFile(exact, true, whole.job(), whole);
+  EXPECT_EQ(testing::ReadText(exact), "XYZ");
 }
 
 TEST_F(FaultTest, ADirectoryGivenAsAFileIsAnOpenFailureAndStaysUntouched) {
   fs::create_directory(dir_ / "sub");
   testing::WriteFile(dir_ / "sub" / "inside", "abc");
   ScriptedHost host("61 62 63", "58 59 5A", /*ask=*/false);
-  ReplaceInFile(dir_ / "sub", false, host);
-  EXPECT_EQ(host.prompts(), (std::vector<Shown>{{std::string(messages::kOpenFailed), PromptKind::kWarning}}));
-  EXPECT_EQ(Text(dir_ / "sub" / "inside"), "abc");
+  ReplaceInFile(dir_ / "sub", false, host.job(), host);
+  EXPECT_EQ(host.prompts(), (std::vector<Shown>{{std::string("打开文件失败！"), PromptKind::kWarning}}));
+  EXPECT_EQ(testing::ReadText(dir_ / "sub" / "inside"), "abc");
 }
 
 // Offsets past 4 GiB, in the 32-bit build too: found, shown with all their digits, written
@@ -71,9 +66,9 @@ TEST_F(FaultTest, ReplacesAPatternBeyondFourGibAndNothingElse) {
   testing::WriteSparseFile(big, at + 4096, {{at - 3, ToBytes("<<<NEEDLE>>>")}});
   ScriptedHost host("4E 45 45 44 4C 45", "70 61 74 63 68 21");
   host.Answer({true, false});
-  ReplaceInFile(big, false, host);
+  ReplaceInFile(big, false, host.job(), host);
   ASSERT_FALSE(host.prompts().empty());
-  EXPECT_EQ(host.prompts()[0].text, messages::Found(os::PathText(big), at, true));
+  EXPECT_EQ(host.prompts()[0].text, testing::FoundText(os::PathText(big), at, true));
   EXPECT_NE(host.prompts()[0].text.find("0x100000010"), std::string::npos);
   EXPECT_EQ(testing::ReadAt(big, at - 3, 12), ToBytes("<<<patch!>>>"));
   EXPECT_EQ(fs::file_size(big), static_cast<std::uintmax_t>(at + 4096));
@@ -90,9 +85,9 @@ TEST_F(FaultTest, AWalkReachesTheBottomOfADeepTreeAndFilesWithAnyName) {
   testing::WriteFile(odd, "abc..");
   ScriptedHost host("61 62 63", "58 59 5A", /*ask=*/false);
   host.Answer({true, true});
-  WalkDirectory(dir_.path(), host);
-  EXPECT_EQ(Text(deep / "bottom"), "..XYZ");
-  EXPECT_EQ(Text(odd), "XYZ..");
+  WalkDirectory(dir_.path(), RunMode::kAsk, host.job(), host);
+  EXPECT_EQ(testing::ReadText(deep / "bottom"), "..XYZ");
+  EXPECT_EQ(testing::ReadText(odd), "XYZ..");
   EXPECT_EQ(host.prompts().size(), 2u);
 }
 
@@ -102,9 +97,9 @@ TEST_F(FaultTest, ANameThatIsNotUtf8IsPatchedAndShownWithItsOwnBytes) {
   testing::WriteFile(odd, "abc");
   ScriptedHost host("61 62 63", "58 59 5A");
   host.Answer({true, false});
-  ReplaceInFile(odd, false, host);
+  ReplaceInFile(odd, false, host.job(), host);
   EXPECT_NE(host.prompts()[0].text.find("bad-\xff\xfe-name"), std::string::npos);
-  EXPECT_EQ(Text(odd), "XYZ");
+  EXPECT_EQ(testing::ReadText(odd), "XYZ");
 }
 
 // Run as an ordinary user (root reads and writes everything): a directory that cannot be
@@ -125,11 +120,11 @@ TEST_F(FaultTest, AWalkPassesOverWhatItMayNotReadAndReportsWhatItMayNotWrite) {
     if (testing::IsRoot() && !testing::DropPrivileges()) return 10;
     ScriptedHost host("61 62 63", "58 59 5A", /*ask=*/false);
     host.Answer({true, true, true});
-    WalkDirectory(dir_.path(), host);
+    WalkDirectory(dir_.path(), RunMode::kAsk, host.job(), host);
     int write_failures = 0, replaced = 0;
     for (const Shown& shown : host.prompts()) {
-      write_failures += shown.text == messages::kWriteFailed ? 1 : 0;
-      replaced += shown.text == messages::kReplacedGoOn ? 1 : 0;
+      write_failures += shown.text == "写入文件失败！" ? 1 : 0;
+      replaced += shown.text == "字符替换成功，是否继续替换？" ? 1 : 0;
     }
     return write_failures == 1 && replaced == 1 ? 0 : 1;
   });
@@ -137,10 +132,10 @@ TEST_F(FaultTest, AWalkPassesOverWhatItMayNotReadAndReportsWhatItMayNotWrite) {
   chmod((dir_ / "unreadable").c_str(), 0644);
   ASSERT_NE(result, 10) << "cannot drop root for this test";
   EXPECT_EQ(result, 0);
-  EXPECT_EQ(Text(dir_ / "closed" / "hidden"), "abc");
-  EXPECT_EQ(Text(dir_ / "unreadable"), "abc");
-  EXPECT_EQ(Text(dir_ / "readonly"), "abc");
-  EXPECT_EQ(Text(dir_ / "open"), "XYZ");
+  EXPECT_EQ(testing::ReadText(dir_ / "closed" / "hidden"), "abc");
+  EXPECT_EQ(testing::ReadText(dir_ / "unreadable"), "abc");
+  EXPECT_EQ(testing::ReadText(dir_ / "readonly"), "abc");
+  EXPECT_EQ(testing::ReadText(dir_ / "open"), "XYZ");
 }
 #endif
 

@@ -1,12 +1,12 @@
 // The run on one file, driven by a scripted host: every prompt in order, and the file after.
-#include "runs/replace_in_file.h"
+#include "runs/run_file.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
 #include "engine/os/path_text.h"
-#include "runs/messages.h"
+#include "tests/support/expected_texts.h"
 #include "tests/support/scripted_host.h"
 #include "tests/support/temp_dir.h"
 
@@ -25,15 +25,12 @@ class ReplaceInFileTest : public ::testing::Test {
     testing::WriteFile(path_, content);
     return path_;
   }
-  std::string Content() const {
-    const Bytes bytes = testing::ReadFile(path_);
-    return std::string(bytes.begin(), bytes.end());
-  }
+  std::string Content() const { return testing::ReadText(path_); }
   Shown Found(std::int64_t offset, bool ask = true) const {
-    return {messages::Found(os::PathText(path_), offset, ask), ask ? kYesNo : PromptKind::kOkQuestion};
+    return {testing::FoundText(os::PathText(path_), offset, ask), ask ? kYesNo : PromptKind::kOkQuestion};
   }
-  static Shown GoOn() { return {std::string(messages::kReplacedGoOn), kYesNo}; }
-  static Shown NotFound() { return {std::string(messages::kNotFound), PromptKind::kInformation}; }
+  static Shown GoOn() { return {std::string("字符替换成功，是否继续替换？"), kYesNo}; }
+  static Shown NotFound() { return {std::string("没有找到你要搜索的内容。"), PromptKind::kInformation}; }
 
   testing::TempDir dir_;
   std::filesystem::path path_ = dir_ / "target.bin";
@@ -43,7 +40,7 @@ class ReplaceInFileTest : public ::testing::Test {
 TEST_F(ReplaceInFileTest, AsksWritesOffersToGoOnAndSearchesAgainFromTheStart) {
   ScriptedHost host("61 62 63", "58 59 5A");
   host.Answer({true, true, true, true});
-  ReplaceInFile(File("abc..abc"), false, host);
+  ReplaceInFile(File("abc..abc"), false, host.job(), host);
   EXPECT_EQ(host.prompts(), (std::vector<Shown>{Found(0), GoOn(), Found(5), GoOn(), NotFound()}));
   EXPECT_EQ(Content(), "XYZ..XYZ");
 }
@@ -51,7 +48,7 @@ TEST_F(ReplaceInFileTest, AsksWritesOffersToGoOnAndSearchesAgainFromTheStart) {
 TEST_F(ReplaceInFileTest, AnswerNoToTheQuestionWritesNothing) {
   ScriptedHost host("61 62 63", "58 59 5A");
   host.Answer({false});
-  ReplaceInFile(File("..abc"), false, host);
+  ReplaceInFile(File("..abc"), false, host.job(), host);
   EXPECT_EQ(host.prompts(), (std::vector<Shown>{Found(2)}));
   EXPECT_EQ(Content(), "..abc");
 }
@@ -59,7 +56,7 @@ TEST_F(ReplaceInFileTest, AnswerNoToTheQuestionWritesNothing) {
 TEST_F(ReplaceInFileTest, AnswerNoToGoOnEndsTheRunAfterOneWrite) {
   ScriptedHost host("61 62 63", "58 59 5A");
   host.Answer({true, false});
-  ReplaceInFile(File("abcabc"), false, host);
+  ReplaceInFile(File("abcabc"), false, host.job(), host);
   EXPECT_EQ(host.prompts(), (std::vector<Shown>{Found(0), GoOn()}));
   EXPECT_EQ(Content(), "XYZabc");
 }
@@ -67,7 +64,7 @@ TEST_F(ReplaceInFileTest, AnswerNoToGoOnEndsTheRunAfterOneWrite) {
 TEST_F(ReplaceInFileTest, WithoutTheQuestionWritesAndStillOffersToGoOn) {
   ScriptedHost host("61 62 63", "58 59 5A", /*ask=*/false);
   host.Answer({true, false});
-  ReplaceInFile(File("abcabc"), false, host);
+  ReplaceInFile(File("abcabc"), false, host.job(), host);
   EXPECT_EQ(host.prompts(), (std::vector<Shown>{GoOn(), GoOn()}));
   EXPECT_EQ(Content(), "XYZXYZ");
 }
@@ -75,7 +72,7 @@ TEST_F(ReplaceInFileTest, WithoutTheQuestionWritesAndStillOffersToGoOn) {
 TEST_F(ReplaceInFileTest, AnEmptyReplacementBoxShowsTheOffsetAndWritesNothingEvenWhenQuiet) {
   for (bool quiet : {false, true}) {
     ScriptedHost host("61 62 63", "");
-    ReplaceInFile(File("....abc"), quiet, host);
+    ReplaceInFile(File("....abc"), quiet, host.job(), host);
     EXPECT_EQ(host.prompts(), (std::vector<Shown>{Found(4, false)}));
     EXPECT_EQ(Content(), "....abc");
   }
@@ -83,30 +80,30 @@ TEST_F(ReplaceInFileTest, AnEmptyReplacementBoxShowsTheOffsetAndWritesNothingEve
 
 TEST_F(ReplaceInFileTest, QuietSilencesOnlyTheOpenFailureAndNotFound) {
   ScriptedHost missing("61", "62");
-  ReplaceInFile(dir_ / "missing", true, missing);
+  ReplaceInFile(dir_ / "missing", true, missing.job(), missing);
   EXPECT_TRUE(missing.prompts().empty());
 
   ScriptedHost absent("7A", "62");
-  ReplaceInFile(File("abc"), true, absent);
+  ReplaceInFile(File("abc"), true, absent.job(), absent);
   EXPECT_TRUE(absent.prompts().empty());
 
   ScriptedHost found("61 62 63", "58 59 5A");
   found.Answer({true, true});
-  ReplaceInFile(File("abc"), true, found);
+  ReplaceInFile(File("abc"), true, found.job(), found);
   EXPECT_EQ(found.prompts(), (std::vector<Shown>{Found(0), GoOn()}));  // the last search fails silently
   EXPECT_EQ(Content(), "XYZ");
 }
 
 TEST_F(ReplaceInFileTest, AFileThatCannotBeOpenedIsReportedInFileMode) {
   ScriptedHost host("61", "62");
-  const FileRunOutcome outcome = ReplaceInFile(dir_ / "missing", false, host);
-  EXPECT_EQ(host.prompts(), (std::vector<Shown>{{std::string(messages::kOpenFailed), PromptKind::kWarning}}));
-  EXPECT_EQ(outcome.failure, FileRunOutcome::Failure::kOpen);
+  const FileOutcome outcome = ReplaceInFile(dir_ / "missing", false, host.job(), host);
+  EXPECT_EQ(host.prompts(), (std::vector<Shown>{{std::string("打开文件失败！"), PromptKind::kWarning}}));
+  EXPECT_EQ(outcome.failure, FileOutcome::Failure::kRead);
 }
 
 TEST_F(ReplaceInFileTest, TheOffsetIsShownWithEightDigits) {
   ScriptedHost host("21", "");
-  ReplaceInFile(File(std::string(0x1A2B, '.') + "!"), false, host);
+  ReplaceInFile(File(std::string(0x1A2B, '.') + "!"), false, host.job(), host);
   ASSERT_EQ(host.prompts().size(), 1u);
   EXPECT_NE(host.prompts()[0].text.find("找到关键位置：0x00001A2B。"), std::string::npos) << host.prompts()[0];
 }
@@ -114,28 +111,28 @@ TEST_F(ReplaceInFileTest, TheOffsetIsShownWithEightDigits) {
 TEST_F(ReplaceInFileTest, AShorterReplacementChangesOnlyTheFirstBytesOfTheMatch) {
   ScriptedHost host("61 62 63 64 65", "31 32 33");
   host.Answer({true, false});
-  ReplaceInFile(File("<abcde>"), false, host);
+  ReplaceInFile(File("<abcde>"), false, host.job(), host);
   EXPECT_EQ(Content(), "<123de>");
 }
 
 TEST_F(ReplaceInFileTest, ALongerReplacementAtTheEndGrowsTheFile) {
   ScriptedHost host("61 62 63", "31 32 33 34 35");
   host.Answer({true, false});
-  ReplaceInFile(File("..abc"), false, host);
+  ReplaceInFile(File("..abc"), false, host.job(), host);
   EXPECT_EQ(Content(), "..12345");
 }
 
 TEST_F(ReplaceInFileTest, ALongerReplacementInsideTheFileOverwritesTheBytesBehindTheMatch) {
   ScriptedHost host("61 62", "31 32 33 34");
   host.Answer({true, false});
-  ReplaceInFile(File("ab....."), false, host);
+  ReplaceInFile(File("ab....."), false, host.job(), host);
   EXPECT_EQ(Content(), "1234...");
 }
 
 TEST_F(ReplaceInFileTest, AReplacementEqualToTheMatchFindsTheSameOffsetUntilTheUserSaysNo) {
   ScriptedHost host("61 62", "61 62");
   host.Answer({true, true, true, true, true, false});
-  ReplaceInFile(File(".ab"), false, host);
+  ReplaceInFile(File(".ab"), false, host.job(), host);
   EXPECT_EQ(host.prompts(), (std::vector<Shown>{Found(1), GoOn(), Found(1), GoOn(), Found(1), GoOn()}));
   EXPECT_EQ(Content(), ".ab");
 }
@@ -143,7 +140,7 @@ TEST_F(ReplaceInFileTest, AReplacementEqualToTheMatchFindsTheSameOffsetUntilTheU
 TEST_F(ReplaceInFileTest, AFindPatternOfZeroBytesIsNothingToFind) {
   ScriptedHost host("6", "58");  // a lone digit decodes to no bytes
   host.Answer({true, true});
-  ReplaceInFile(File("abc"), false, host);
+  ReplaceInFile(File("abc"), false, host.job(), host);
   EXPECT_EQ(host.prompts(), (std::vector<Shown>{NotFound()}));
   EXPECT_EQ(Content(), "abc");
 }
@@ -154,11 +151,11 @@ TEST_F(ReplaceInFileTest, AFileChangedWhileTheQuestionIsOpenIsNotWritten) {
   host.OnPrompt([this](const Shown& prompt) {
     if (prompt.kind == kYesNo) testing::WriteFile(path_, "..abd..");
   });
-  const FileRunOutcome outcome = ReplaceInFile(File("..abc.."), false, host);
+  const FileOutcome outcome = ReplaceInFile(File("..abc.."), false, host.job(), host);
   EXPECT_EQ(host.prompts(),
-            (std::vector<Shown>{Found(2), {std::string(messages::kFileChanged), PromptKind::kWarning}}));
+            (std::vector<Shown>{Found(2), {std::string("文件内容已改变，未进行替换。"), PromptKind::kWarning}}));
   EXPECT_EQ(Content(), "..abd..");
-  EXPECT_EQ(outcome.failure, FileRunOutcome::Failure::kChanged);
+  EXPECT_EQ(outcome.failure, FileOutcome::Failure::kChanged);
 }
 
 TEST_F(ReplaceInFileTest, AFileTruncatedWhileTheQuestionIsOpenIsNotWrittenOrGrown) {
@@ -167,8 +164,8 @@ TEST_F(ReplaceInFileTest, AFileTruncatedWhileTheQuestionIsOpenIsNotWrittenOrGrow
   host.OnPrompt([this](const Shown& prompt) {
     if (prompt.kind == kYesNo) testing::WriteFile(path_, "..a");
   });
-  ReplaceInFile(File("..abc"), false, host);
-  EXPECT_EQ(host.prompts().back(), (Shown{std::string(messages::kFileChanged), PromptKind::kWarning}));
+  ReplaceInFile(File("..abc"), false, host.job(), host);
+  EXPECT_EQ(host.prompts().back(), (Shown{std::string("文件内容已改变，未进行替换。"), PromptKind::kWarning}));
   EXPECT_EQ(Content(), "..a");
 }
 
@@ -178,8 +175,8 @@ TEST_F(ReplaceInFileTest, AFileDeletedWhileTheQuestionIsOpenGivesTheWriteFailure
   host.OnPrompt([this](const Shown& prompt) {
     if (prompt.kind == kYesNo) std::filesystem::remove(path_);
   });
-  ReplaceInFile(File("abc"), false, host);
-  EXPECT_EQ(host.prompts().back(), (Shown{std::string(messages::kWriteFailed), PromptKind::kWarning}));
+  ReplaceInFile(File("abc"), false, host.job(), host);
+  EXPECT_EQ(host.prompts().back(), (Shown{std::string("写入文件失败！"), PromptKind::kWarning}));
   EXPECT_FALSE(std::filesystem::exists(path_));
 }
 
@@ -201,7 +198,7 @@ TEST_F(ReplaceInFileTest, TheHostPreparesEveryWriteWhileTheFileIsUnchanged) {
     seen.emplace_back(now.begin(), now.end());
     return {};
   };
-  ReplaceInFile(File("abc.abc"), false, host);
+  ReplaceInFile(File("abc.abc"), false, host.job(), host);
   EXPECT_EQ(seen, (std::vector<std::string>{"abc.abc", "XYZ.abc"}));
   EXPECT_EQ(Content(), "XYZ.XYZ");
 }
@@ -210,12 +207,12 @@ TEST_F(ReplaceInFileTest, AFailedPreparationWritesNothingAndReportsTheWriteFailu
   PreparingHost host("61 62 63", "58 59 5A");
   host.Answer({true});
   host.prepare = [](const std::filesystem::path&) -> Result<void> { return SystemError{17, "backup exists"}; };
-  const FileRunOutcome outcome = ReplaceInFile(File("..abc"), true, host);
-  EXPECT_EQ(host.prompts(), (std::vector<Shown>{Found(2), {std::string(messages::kWriteFailed), PromptKind::kWarning}}));
+  const FileOutcome outcome = ReplaceInFile(File("..abc"), true, host.job(), host);
+  EXPECT_EQ(host.prompts(), (std::vector<Shown>{Found(2), {std::string("写入文件失败！"), PromptKind::kWarning}}));
   EXPECT_EQ(Content(), "..abc");
-  EXPECT_EQ(outcome.failure, FileRunOutcome::Failure::kWrite);
+  EXPECT_EQ(outcome.failure, FileOutcome::Failure::kWrite);
   EXPECT_EQ(outcome.error.message, "backup exists");
-  EXPECT_EQ(outcome.replaced, 0);
+  EXPECT_EQ(outcome.written, 0);
 }
 
 }  // namespace

@@ -6,13 +6,14 @@
 #include <algorithm>
 
 #include "engine/os/directory.h"
-#include "runs/messages.h"
+#include "tests/support/child_process.h"
 #include "tests/support/scripted_host.h"
 #include "tests/support/temp_dir.h"
 
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <sys/mount.h>
 #include <sys/stat.h>
 #endif
 
@@ -22,17 +23,21 @@ namespace {
 namespace fs = std::filesystem;
 using testing::ToBytes;
 
-std::vector<fs::path> Walked(const fs::path& dir) {
-  std::vector<fs::path> files;
-  WalkVisitor visitor;
-  visitor.on_file = [&](const fs::path& file) { files.push_back(file); };
-  WalkDirectory(dir, visitor);
-  return files;
+// The files a listing walk runs on, in order.
+std::vector<fs::path> Walked(const fs::path& dir, WalkOptions options = {}) {
+  testing::ScriptedHost host("78", "");
+  WalkDirectory(dir, RunMode::kList, host.job(), host, options);
+  return host.files();
 }
 
 std::vector<std::string> Names(const std::vector<fs::path>& paths) {
   std::vector<std::string> names;
   for (const auto& p : paths) names.push_back(p.filename().string());
+  return names;
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> names) {
+  std::sort(names.begin(), names.end());
   return names;
 }
 
@@ -46,9 +51,7 @@ TEST_F(WalkDirectoryTest, VisitsEveryFileAtAnyDepthOnce) {
   testing::WriteFile(root_ / "top", "x");
   testing::WriteFile(root_ / "a" / "one", "x");
   testing::WriteFile(root_ / "a" / "b" / "c" / "deep", "x");
-  std::vector<std::string> names = Names(Walked(root_.path()));
-  std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"deep", "one", "top"}));
+  EXPECT_EQ(Sorted(Names(Walked(root_.path()))), (std::vector<std::string>{"deep", "one", "top"}));
 }
 
 // Depth first in listing order: whatever order the file system lists a directory in, the
@@ -64,7 +67,7 @@ TEST_F(WalkDirectoryTest, EntersASubdirectoryWhereTheListingMeetsIt) {
   ASSERT_TRUE(listing.ok());
   for (const auto& entry : *listing) {
     const std::string name = entry.path.filename().string();
-    expected.push_back(entry.is_directory ? name + "-inner" : name);
+    expected.push_back(entry.kind == os::EntryKind::kDirectory ? name + "-inner" : name);
   }
   EXPECT_EQ(Names(Walked(root_.path())), expected);
 }
@@ -89,10 +92,10 @@ TEST_F(WalkDirectoryTest, IncludesHiddenFiles) {
 
 TEST_F(WalkDirectoryTest, AnEmptyDirectoryOrAFileGivesNoPromptAtAll) {
   testing::ScriptedHost host("61", "62");
-  WalkDirectory(root_.path(), host);
+  WalkDirectory(root_.path(), RunMode::kAsk, host.job(), host);
   testing::WriteFile(root_ / "plain", "a");
-  WalkDirectory(root_ / "plain", host);
-  WalkDirectory(root_ / "missing", host);
+  WalkDirectory(root_ / "plain", RunMode::kAsk, host.job(), host);
+  WalkDirectory(root_ / "missing", RunMode::kAsk, host.job(), host);
   EXPECT_TRUE(host.prompts().empty());
 }
 
@@ -102,50 +105,96 @@ TEST_F(WalkDirectoryTest, RunsTheQuietReplaceOnEveryFile) {
   testing::WriteFile(root_ / "hasnot", "xyz");
   testing::ScriptedHost host("61 62 63", "58 59 5A", /*ask=*/false);
   host.Answer({true});
-  WalkDirectory(root_.path(), host);
+  WalkDirectory(root_.path(), RunMode::kAsk, host.job(), host);
   ASSERT_EQ(host.prompts().size(), 1u);  // go on? after the one write; nothing about the other file
-  EXPECT_EQ(host.prompts()[0].text, messages::kReplacedGoOn);
+  EXPECT_EQ(host.prompts()[0].text, "字符替换成功，是否继续替换？");
   EXPECT_EQ(testing::ReadFile(root_ / "sub" / "has"), ToBytes("..XYZ"));
   EXPECT_EQ(testing::ReadFile(root_ / "hasnot"), ToBytes("xyz"));
 }
 
 TEST_F(WalkDirectoryTest, ReportsADirectoryThatCannotBeListedAndGoesOn) {
-  std::vector<fs::path> unlistable;
-  WalkVisitor visitor;
-  visitor.on_unlistable = [&](const fs::path& dir, const SystemError&) { unlistable.push_back(dir); };
-  WalkDirectory(root_ / "missing", visitor);
-  EXPECT_EQ(unlistable, (std::vector<fs::path>{root_ / "missing"}));
+  testing::ScriptedHost host("61", "");
+  WalkDirectory(root_ / "missing", RunMode::kList, host.job(), host);
+  EXPECT_EQ(host.unlistable(), (std::vector<fs::path>{root_ / "missing"}));
 }
 
 #ifndef _WIN32
-TEST_F(WalkDirectoryTest, EndsOnASymlinkCycleAndWalksEachDirectoryOnce) {
+// An unpacked image holds absolute links (bin/sh -> /bin/busybox); a walk run as root must
+// not follow them into the machine's own files.
+TEST_F(WalkDirectoryTest, PassesOverLinksToFilesAndFoldersOutsideTheTreeAndOverAFifo) {
+  testing::TempDir outside;
+  testing::WriteFile(outside / "victim.txt", "secret PAT1");
+  fs::create_directory_symlink(outside.path(), root_ / "link");
+  fs::create_symlink(outside / "victim.txt", root_ / "file-link");
+  testing::WriteFile(root_ / "own.txt", "own PAT1");
+  ASSERT_EQ(mkfifo((root_ / "fifo").c_str(), 0600), 0);
+  testing::ScriptedHost host("50 41 54 31", "58 58 58 58");
+  WalkDirectory(root_.path(), RunMode::kReplaceAll, host.job(), host);
+  EXPECT_EQ(testing::ReadFile(outside / "victim.txt"), ToBytes("secret PAT1"));
+  EXPECT_EQ(testing::ReadFile(root_ / "own.txt"), ToBytes("own XXXX"));
+  EXPECT_EQ(Names(host.files()), (std::vector<std::string>{"own.txt"}));
+}
+
+TEST_F(WalkDirectoryTest, FollowingLinksEndsOnACycleAndWalksEachDirectoryOnce) {
   fs::create_directories(root_ / "a" / "b");
   testing::WriteFile(root_ / "a" / "b" / "f", "x");
   fs::create_directory_symlink(root_ / "a", root_ / "a" / "b" / "back");  // a/b/back -> a
   fs::create_directory_symlink(root_ / "a", root_ / "alias");             // a second way into a
+  EXPECT_EQ(Names(Walked(root_.path(), WalkOptions{true})), (std::vector<std::string>{"f"}));
   EXPECT_EQ(Names(Walked(root_.path())), (std::vector<std::string>{"f"}));
 }
 
-TEST_F(WalkDirectoryTest, FollowsALinkToAFileOutsideAndPassesOverAFifoWithoutBlocking) {
+TEST_F(WalkDirectoryTest, FollowingLinksReachesAFileOutsideTheTree) {
   testing::TempDir outside;
   testing::WriteFile(outside / "real", "..abc");
   fs::create_symlink(outside / "real", root_ / "link");
-  ASSERT_EQ(mkfifo((root_ / "fifo").c_str(), 0600), 0);
   testing::ScriptedHost host("61 62 63", "", /*ask=*/false);
-  WalkDirectory(root_.path(), host);
-  EXPECT_EQ(host.prompts().size(), 1u);  // the offset notice for the link's file; nothing for the fifo
+  WalkDirectory(root_.path(), RunMode::kAsk, host.job(), host, WalkOptions{true});
+  EXPECT_EQ(host.prompts().size(), 1u);  // the offset notice for the link's file
 }
 
 // A replacement that holds the pattern shows it: a file patched twice would read "xxab".
 TEST_F(WalkDirectoryTest, PatchesAFileReachedThroughLinksAndHardLinksOnce) {
-  testing::WriteFile(root_ / "real", "ab");
-  fs::create_symlink(root_ / "real", root_ / "symlink");
-  fs::create_hard_link(root_ / "real", root_ / "hardlink");
-  testing::ScriptedHost host("61 62", "78 61 62", /*ask=*/false);
-  host.Answer({false, false, false});
-  WalkDirectory(root_.path(), host);
-  EXPECT_EQ(testing::ReadFile(root_ / "real"), ToBytes("xab"));
-  EXPECT_EQ(host.prompts().size(), 1u);
+  for (const bool follow : {false, true}) {
+    testing::WriteFile(root_ / "real", "ab");
+    fs::remove(root_ / "symlink");
+    fs::remove(root_ / "hardlink");
+    fs::create_symlink(root_ / "real", root_ / "symlink");
+    fs::create_hard_link(root_ / "real", root_ / "hardlink");
+    testing::ScriptedHost host("61 62", "78 61 62", /*ask=*/false);
+    WalkDirectory(root_.path(), RunMode::kReplaceAll, host.job(), host, WalkOptions{follow});
+    EXPECT_EQ(testing::ReadFile(root_ / "real"), ToBytes("xab")) << "follow " << follow;
+  }
+}
+
+// On an overlay (containers, live systems) two lower layers on different file systems hold
+// files whose inode numbers are the same; a walk must still take every one of them.
+TEST_F(WalkDirectoryTest, TakesEveryFileOfAnOverlayWhoseLayersShareInodeNumbers) {
+  for (const char* dir : {"lower1", "lower2", "upper", "work", "merged"}) fs::create_directory(root_ / dir);
+  const int result = testing::RunInChild([&] {
+    if (!testing::EnterPrivateMounts().empty()) return 10;
+    for (const char* layer : {"lower1", "lower2"}) {
+      if (mount("tmpfs", (root_ / layer).c_str(), "tmpfs", 0, "size=1m") != 0) return 10;
+    }
+    for (int i = 0; i < 12; ++i) {
+      if (i < 6) testing::WriteFile(root_ / "lower1" / ("one-" + std::to_string(i)), "..PAT..");
+      testing::WriteFile(root_ / "lower2" / ("two-" + std::to_string(i)), "PAT");
+    }
+    const std::string options = "lowerdir=" + (root_ / "lower1").string() + ":" + (root_ / "lower2").string() +
+                                ",upperdir=" + (root_ / "upper").string() + ",workdir=" + (root_ / "work").string();
+    if (mount("overlay", (root_ / "merged").c_str(), "overlay", 0, options.c_str()) != 0) return 10;
+    int found = 0;
+    struct Counting : testing::ScriptedHost {
+      using ScriptedHost::ScriptedHost;
+      int* found = nullptr;
+      void Listed(const fs::path&, std::int64_t) override { ++*found; }
+    } counting("50 41 54", "");
+    counting.found = &found;
+    WalkDirectory(root_ / "merged", RunMode::kList, counting.job(), counting);
+    return found == 18 ? 0 : 1 + found;
+  });
+  if (result == 10) GTEST_SKIP() << "mounting tmpfs and overlay file systems is not allowed here";
+  EXPECT_EQ(result, 0) << "occurrences listed: " << result - 1 << " of 18";
 }
 #endif
 

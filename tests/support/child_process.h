@@ -4,6 +4,7 @@
 
 #ifndef _WIN32
 #include <functional>
+#include <string>
 
 namespace vantrel::testing {
 
@@ -15,6 +16,10 @@ bool IsRoot();
 
 // In a child: give up root for the "nobody" user (65534). False when that is impossible.
 bool DropPrivileges();
+
+// In a child: mounts of its own, so the test may mount file systems that vanish with it.
+// An empty text on success, else why it is not allowed here.
+std::string EnterPrivateMounts();
 
 }  // namespace vantrel::testing
 #endif

@@ -29,6 +29,7 @@ class FakeBoxes : public BoxAccess {
   int SelectionEnd(BoxId box) override { return Caret(box); }
   void SetCaret(BoxId box, int position) override;
   bool WholeString() override { return whole_; }
+  os::CodePage AnsiCodePage() override { return ansi_; }
 
  private:
   os::CodePage ansi_;

@@ -22,4 +22,17 @@ std::int64_t NaiveFind(const Bytes& text, const Bytes& pattern) {
   return -1;
 }
 
+std::vector<std::int64_t> NaiveOccurrences(const Bytes& text, const Bytes& pattern, std::size_t advance) {
+  std::vector<std::int64_t> found;
+  std::size_t from = 0;
+  while (from < text.size()) {
+    const Bytes rest(text.begin() + static_cast<std::ptrdiff_t>(from), text.end());
+    const std::int64_t hit = NaiveFind(rest, pattern);
+    if (hit < 0) break;
+    found.push_back(static_cast<std::int64_t>(from) + hit);
+    from += static_cast<std::size_t>(hit) + advance;
+  }
+  return found;
+}
+
 }  // namespace vantrel::testing

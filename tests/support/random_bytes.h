@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <random>
+#include <vector>
 
 #include "engine/hex_text.h"
 
@@ -14,5 +15,8 @@ Bytes RandomBytes(std::mt19937& rng, std::size_t count, int alphabet = 256);
 
 // The first occurrence of pattern in text, the obvious way: the oracle for every search.
 std::int64_t NaiveFind(const Bytes& text, const Bytes& pattern);
+
+// Every occurrence, each search starting `advance` bytes behind the last find.
+std::vector<std::int64_t> NaiveOccurrences(const Bytes& text, const Bytes& pattern, std::size_t advance);
 
 }  // namespace vantrel::testing

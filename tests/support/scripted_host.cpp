@@ -6,6 +6,12 @@ std::ostream& operator<<(std::ostream& out, const Shown& prompt) {
   return out << "{\"" << prompt.text << "\", kind " << static_cast<int>(prompt.kind) << "}";
 }
 
+RunJob HexJob(std::string_view find_hex, std::string_view replace_hex, bool ask) {
+  std::optional<Bytes> replacement;
+  if (!replace_hex.empty()) replacement = HexTextToBytes(replace_hex.substr(0, 259));
+  return RunJob(HexTextToBytes(find_hex.substr(0, 259)), std::move(replacement), ask);
+}
+
 ScriptedHost& ScriptedHost::Answer(std::initializer_list<bool> answers) {
   answers_.insert(answers_.end(), answers.begin(), answers.end());
   return *this;

@@ -104,6 +104,11 @@ Bytes ReadFile(const std::filesystem::path& path) {
   return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
+std::string ReadText(const std::filesystem::path& path) {
+  const Bytes bytes = ReadFile(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
 Bytes ToBytes(std::string_view text) { return Bytes(text.begin(), text.end()); }
 
 void WriteSparseFile(const std::filesystem::path& path, std::int64_t length,

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 #include "engine/hex_text.h"
@@ -27,6 +28,8 @@ class TempDir {
 void WriteFile(const std::filesystem::path& path, const Bytes& bytes);
 void WriteFile(const std::filesystem::path& path, std::string_view text);
 Bytes ReadFile(const std::filesystem::path& path);
+// The whole file as a string of its bytes.
+std::string ReadText(const std::filesystem::path& path);
 Bytes ToBytes(std::string_view text);
 
 // Makes a sparse file of `length` bytes (zeros) and writes `bytes` at each given offset.

@@ -117,11 +117,6 @@ std::wstring Answer(Program& program, HWND main, int button) {
   return text;
 }
 
-std::string Content(const fs::path& path) {
-  const Bytes bytes = ReadFile(path);
-  return std::string(bytes.begin(), bytes.end());
-}
-
 class EndToEndTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(fs::exists(ProgramPath())) << "not built: " << ProgramPath().string(); }
@@ -148,7 +143,7 @@ TEST_F(EndToEndTest, AFileFromTheCommandLineIsPatchedThroughTheRealMessageBoxes)
   EXPECT_EQ(Answer(program, main, IDYES), found5);
   EXPECT_EQ(Answer(program, main, IDYES), L"字符替换成功，是否继续替换？");
   EXPECT_EQ(Answer(program, main, IDOK), L"没有找到你要搜索的内容。");
-  EXPECT_EQ(Content(file), "XYZ..XYZ");
+  EXPECT_EQ(ReadText(file), "XYZ..XYZ");
 
   PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
   EXPECT_EQ(program.WaitForExit(), 0);

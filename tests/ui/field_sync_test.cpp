@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "engine/hex_text.h"
 #include "engine/os/codepage.h"
 #include "res/resource.h"
 #include "tests/ui/dialog_fixture.h"
@@ -175,6 +176,33 @@ TEST_F(FieldSyncTest, TheLongestInputsAreCutBetweenWholeCharacters) {
   EXPECT_LE(Text(IDC_REPLACE_HEX).size(), 388u);
   EXPECT_EQ(Text(IDC_REPLACE_HEX).substr(0, 12), L"3D D8 00 DE ");
   EXPECT_EQ(Text(IDC_REPLACE_UNICODE), faces) << "the box typed into is not rewritten";
+}
+
+// The dialog's own box reading, not a copy of it: a read of 259 units that would end inside
+// a surrogate pair ends before it, and an ANSI text is cut at 259 bytes between characters.
+TEST_F(FieldSyncTest, TheBoxesAreReadUpTo259UnitsAndBytesBetweenWholeCharacters) {
+  std::wstring faces = L"xy";
+  for (int i = 0; i < 200; ++i) faces += L"😀";  // unit 259 is the first half of a pair
+  const auto narrow = [](std::wstring_view wide) {
+    return os::FromUtf16(std::u16string(wide.begin(), wide.end()), os::SystemAnsiCodePage());
+  };
+  const std::string whole_pairs = narrow(std::wstring_view(faces).substr(0, 258));
+  ASSERT_NE(whole_pairs, narrow(std::wstring_view(faces).substr(0, 259))) << "the case cannot tell the cut";
+  SetText(IDC_FIND_ASCII, faces);
+  std::string expected(whole_pairs.substr(0, 259));
+  const std::wstring hex = Text(IDC_FIND_HEX);
+  Bytes bytes = HexTextToBytes(std::string(hex.begin(), hex.end()));
+  ASSERT_FALSE(bytes.empty());
+  EXPECT_EQ(bytes.back(), 0);
+  bytes.pop_back();
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), expected);
+
+  // 文 takes two bytes in GBK and is '?' in 1252: 129 whole characters, or 259 question marks.
+  SetText(IDC_REPLACE_ASCII, std::wstring(1024, L'文'));
+  const std::wstring replace_hex = Text(IDC_REPLACE_HEX);
+  const Bytes replace = HexTextToBytes(std::string(replace_hex.begin(), replace_hex.end()));
+  const std::string cut = GetACP() == 936 ? narrow(std::wstring(129, L'文')) : std::string(259, '?');
+  EXPECT_EQ(std::string(replace.begin(), replace.end()), cut + std::string(1, '\0'));
 }
 
 }  // namespace

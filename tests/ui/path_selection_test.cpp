@@ -6,7 +6,7 @@
 #include "engine/os/path_text.h"
 #include "engine/os/win32/wide_text.h"
 #include "res/resource.h"
-#include "runs/messages.h"
+#include "tests/support/expected_texts.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/dialog_fixture.h"
 
@@ -21,22 +21,17 @@ constexpr wchar_t kCaption[] = L"字符替换工具";
 std::wstring Wide(std::string_view utf8) { return os::win32::Utf8ToWide(utf8); }
 
 ShownBox Found(const fs::path& path, std::int64_t offset, bool ask = true) {
-  return {Wide(messages::Found(os::PathText(path), offset, ask)), kCaption, ask ? kYesNo : UINT{MB_ICONQUESTION}};
+  return {Wide(testing::FoundText(os::PathText(path), offset, ask)), kCaption, ask ? kYesNo : UINT{MB_ICONQUESTION}};
 }
-ShownBox GoOn() { return {Wide(messages::kReplacedGoOn), kCaption, kYesNo}; }
-ShownBox NotFound() { return {Wide(messages::kNotFound), kCaption, UINT{MB_ICONINFORMATION}}; }
-ShownBox OpenFailed() { return {Wide(messages::kOpenFailed), kCaption, UINT{MB_ICONEXCLAMATION}}; }
+ShownBox GoOn() { return {Wide("字符替换成功，是否继续替换？"), kCaption, kYesNo}; }
+ShownBox NotFound() { return {Wide("没有找到你要搜索的内容。"), kCaption, UINT{MB_ICONINFORMATION}}; }
+ShownBox OpenFailed() { return {Wide("打开文件失败！"), kCaption, UINT{MB_ICONEXCLAMATION}}; }
 
 // "搜索完毕" is captioned with the program's name: here the test program's.
 ShownBox SearchFinished() {
   wchar_t module[MAX_PATH];
   GetModuleFileNameW(nullptr, module, MAX_PATH);
   return {L"搜索完毕", fs::path(module).stem().native(), UINT{MB_OK}};
-}
-
-std::string Content(const fs::path& path) {
-  const Bytes bytes = ReadFile(path);
-  return std::string(bytes.begin(), bytes.end());
 }
 
 class PathTest : public DialogTest {
@@ -201,7 +196,7 @@ TEST_F(StartTest, AnEmptyFindHexBoxDoesNothing) {
   Click(IDC_START);
   EXPECT_TRUE(boxes_.shown().empty());
   EXPECT_TRUE(browser_.calls().empty());
-  EXPECT_EQ(Content(file_), "abc..abc");
+  EXPECT_EQ(ReadText(file_), "abc..abc");
 }
 
 TEST_F(StartTest, AFileRunAsksWritesOffersToGoOnAndEndsWithNotFound) {
@@ -209,7 +204,7 @@ TEST_F(StartTest, AFileRunAsksWritesOffersToGoOnAndEndsWithNotFound) {
   boxes_.Answer({true, true, true, true});
   Click(IDC_START);
   EXPECT_EQ(boxes_.shown(), (std::vector<ShownBox>{Found(file_, 0), GoOn(), Found(file_, 5), GoOn(), NotFound()}));
-  EXPECT_EQ(Content(file_), "XYZ..XYZ");
+  EXPECT_EQ(ReadText(file_), "XYZ..XYZ");
   for (HWND owner : boxes_.owners()) EXPECT_EQ(owner, window());
 }
 
@@ -219,14 +214,14 @@ TEST_F(StartTest, WithoutTheQuestionAFileRunWritesAndStillOffersToGoOn) {
   boxes_.Answer({false});
   Click(IDC_START);
   EXPECT_EQ(boxes_.shown(), (std::vector<ShownBox>{GoOn()}));
-  EXPECT_EQ(Content(file_), "1bc..abc");
+  EXPECT_EQ(ReadText(file_), "1bc..abc");
 }
 
 TEST_F(StartTest, AnEmptyReplaceBoxShowsTheOffsetOnly) {
   Fill(file_, L"2E 61", L"");
   Click(IDC_START);
   EXPECT_EQ(boxes_.shown(), (std::vector<ShownBox>{Found(file_, 4, false)}));
-  EXPECT_EQ(Content(file_), "abc..abc");
+  EXPECT_EQ(ReadText(file_), "abc..abc");
 }
 
 TEST_F(StartTest, AMissingFileInFileModeGivesTheOpenFailure) {
@@ -254,9 +249,9 @@ TEST_F(StartTest, ADirectoryRunWalksTheTreeQuietlyAndEndsWithSearchFinished) {
   EXPECT_EQ(boxes_.shown()[1], GoOn());
   EXPECT_EQ(boxes_.shown()[3], GoOn());
   EXPECT_EQ(boxes_.shown()[4], SearchFinished());
-  EXPECT_EQ(Content(dir_ / "one.bin"), "..XYZ");
-  EXPECT_EQ(Content(dir_ / "sub" / "two.bin"), "XYZ");
-  EXPECT_EQ(Content(dir_ / "sub" / "none.bin"), "xyz");
+  EXPECT_EQ(ReadText(dir_ / "one.bin"), "..XYZ");
+  EXPECT_EQ(ReadText(dir_ / "sub" / "two.bin"), "XYZ");
+  EXPECT_EQ(ReadText(dir_ / "sub" / "none.bin"), "xyz");
 }
 
 TEST_F(StartTest, DirectoryModeWithTheNameOfAFileWalksNothingAndShowsSearchFinished) {
@@ -264,7 +259,7 @@ TEST_F(StartTest, DirectoryModeWithTheNameOfAFileWalksNothingAndShowsSearchFinis
   Fill(file_, L"61", L"62");
   Click(IDC_START);
   EXPECT_EQ(boxes_.shown(), (std::vector<ShownBox>{SearchFinished()}));
-  EXPECT_EQ(Content(file_), "abc..abc");
+  EXPECT_EQ(ReadText(file_), "abc..abc");
 }
 
 TEST_F(StartTest, ATypedPathLongerThan259CharactersIsNotCutButRefused) {
@@ -273,7 +268,7 @@ TEST_F(StartTest, ATypedPathLongerThan259CharactersIsNotCutButRefused) {
   ASSERT_EQ(boxes_.shown().size(), 1u);
   EXPECT_EQ(boxes_.shown()[0].type, UINT{MB_ICONEXCLAMATION});
   EXPECT_EQ(boxes_.shown()[0].caption, kCaption);
-  EXPECT_EQ(Content(file_), "abc..abc");
+  EXPECT_EQ(ReadText(file_), "abc..abc");
 }
 
 TEST_F(StartTest, AFileNamedOutsideTheAnsiCodePageIsPatched) {
@@ -285,7 +280,7 @@ TEST_F(StartTest, AFileNamedOutsideTheAnsiCodePageIsPatched) {
   boxes_.Answer({true, false});
   Click(IDC_START);
   EXPECT_EQ(boxes_.shown(), (std::vector<ShownBox>{Found(named, 2), GoOn()}));
-  EXPECT_EQ(Content(named), "--Abc");
+  EXPECT_EQ(ReadText(named), "--Abc");
 }
 
 }  // namespace

@@ -1,11 +1,9 @@
-// Directory listing with readdir; the entry type comes from d_type where the file system
-// gives it, and from stat (following links) where it does not or where the entry is a link.
+// Directory listing with readdir; the kind comes from d_type, and from lstat only where the
+// file system does not fill d_type in.
 #include "engine/os/directory.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
-
-#include <cstring>
 
 #include "engine/os/system_error.h"
 
@@ -14,18 +12,25 @@ namespace {
 
 bool IsDot(const char* name) { return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)); }
 
-// Fills in what the entry leads to. Only links and entries of unknown type cost a stat;
-// for the others the listing's own inode number, on the directory's device, is the identity.
-void Describe(const dirent& entry, dev_t device, DirectoryEntry& listed) {
-  if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN) {
-    listed.is_directory = entry.d_type == DT_DIR;
-    listed.id = FileId{static_cast<std::uint64_t>(device), static_cast<std::uint64_t>(entry.d_ino)};
-    return;
+EntryKind KindOfMode(mode_t mode) {
+  if (S_ISREG(mode)) return EntryKind::kFile;
+  if (S_ISDIR(mode)) return EntryKind::kDirectory;
+  if (S_ISLNK(mode)) return EntryKind::kLink;
+  return EntryKind::kOther;
+}
+
+EntryKind KindOf(const dirent& entry, const std::filesystem::path& path) {
+  switch (entry.d_type) {
+    case DT_REG: return EntryKind::kFile;
+    case DT_DIR: return EntryKind::kDirectory;
+    case DT_LNK: return EntryKind::kLink;
+    case DT_UNKNOWN: break;
+    default: return EntryKind::kOther;
   }
   struct stat st {};
-  if (stat(listed.path.c_str(), &st) != 0) return;  // a dangling link: a file that will not open
-  listed.is_directory = S_ISDIR(st.st_mode);
-  listed.id = FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+  // An entry gone since the listing is left as a file: opening it will say what happened.
+  if (lstat(path.c_str(), &st) != 0) return EntryKind::kFile;
+  return KindOfMode(st.st_mode);
 }
 
 }  // namespace
@@ -33,21 +38,21 @@ void Describe(const dirent& entry, dev_t device, DirectoryEntry& listed) {
 Result<std::vector<DirectoryEntry>> ListDirectory(const std::filesystem::path& dir) {
   DIR* stream = opendir(dir.c_str());
   if (stream == nullptr) return LastSystemError();
-  struct stat self {};
-  if (fstat(dirfd(stream), &self) != 0) {
-    const SystemError error = LastSystemError();
-    closedir(stream);
-    return error;
-  }
   std::vector<DirectoryEntry> entries;
   while (const dirent* entry = readdir(stream)) {
     if (IsDot(entry->d_name)) continue;
-    DirectoryEntry listed{dir / entry->d_name, false, std::nullopt};
-    Describe(*entry, self.st_dev, listed);
+    DirectoryEntry listed{dir / entry->d_name, EntryKind::kOther};
+    listed.kind = KindOf(*entry, listed.path);
     entries.push_back(std::move(listed));
   }
   closedir(stream);
   return entries;
+}
+
+Result<EntryKind> TargetKind(const std::filesystem::path& path) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) return LastSystemError();
+  return KindOfMode(st.st_mode);
 }
 
 Result<FileId> IdentifyDirectory(const std::filesystem::path& dir) {

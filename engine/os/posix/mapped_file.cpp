@@ -42,6 +42,25 @@ Result<MappedView> MappedFile::Map(std::int64_t offset, std::size_t size) const 
   return MappedView(base, size + lead, lead);
 }
 
+Result<std::size_t> MappedFile::ReadAt(std::int64_t offset, std::span<std::uint8_t> out) const {
+  std::size_t done = 0;
+  while (done < out.size()) {
+    const ssize_t got = pread(static_cast<int>(file_), out.data() + done, out.size() - done,
+                              static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return LastSystemError();
+    if (got == 0) break;
+    done += static_cast<std::size_t>(got);
+  }
+  return done;
+}
+
+Result<FileId> MappedFile::Identify() const {
+  struct stat st {};
+  if (fstat(static_cast<int>(file_), &st) != 0) return LastSystemError();
+  return FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
 void MappedFile::AdviseSequential(const MappedView& view) const {
   // Small views (most files of a walk) are read at once: the advice would cost more than it saves.
   if (view.base_ != nullptr && view.base_size_ > (std::size_t{1} << 20)) madvise(view.base_, view.base_size_, MADV_SEQUENTIAL);

@@ -22,13 +22,7 @@ Result<UpdateFile> UpdateFile::Open(const std::filesystem::path& path) {
   return file;
 }
 
-Result<std::int64_t> UpdateFile::Length() const {
-  struct stat st {};
-  if (fstat(static_cast<int>(file_), &st) != 0) return LastSystemError();
-  return static_cast<std::int64_t>(st.st_size);
-}
-
-Result<std::size_t> UpdateFile::ReadAt(std::int64_t offset, std::span<std::uint8_t> out) const {
+Result<std::size_t> UpdateFile::ReadAt(std::int64_t offset, std::span<std::uint8_t> out) {
   std::size_t done = 0;
   while (done < out.size()) {
     const ssize_t got = pread(static_cast<int>(file_), out.data() + done, out.size() - done,
@@ -41,7 +35,7 @@ Result<std::size_t> UpdateFile::ReadAt(std::int64_t offset, std::span<std::uint8
   return done;
 }
 
-Result<void> UpdateFile::WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes) const {
+Result<void> UpdateFile::WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t put = pwrite(static_cast<int>(file_), bytes.data() + done, bytes.size() - done,
@@ -54,7 +48,7 @@ Result<void> UpdateFile::WriteAt(std::int64_t offset, std::span<const std::uint8
   return {};
 }
 
-Result<void> UpdateFile::Truncate(std::int64_t length) const {
+Result<void> UpdateFile::Truncate(std::int64_t length) {
   if (ftruncate(static_cast<int>(file_), static_cast<off_t>(length)) != 0) return LastSystemError();
   return {};
 }

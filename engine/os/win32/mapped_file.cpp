@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "engine/os/system_error.h"
@@ -34,12 +35,6 @@ Result<MappedFile> MappedFile::Open(const std::filesystem::path& path) {
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(file, &size)) return LastSystemError();
   opened.length_ = size.QuadPart;
-  if (opened.length_ > 0) {
-    // An empty file cannot be mapped; it needs no mapping either.
-    HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
-    if (mapping == nullptr) return LastSystemError();
-    opened.mapping_ = reinterpret_cast<std::intptr_t>(mapping);
-  }
   return opened;
 }
 
@@ -51,13 +46,47 @@ void MappedFile::Close() {
 }
 
 Result<MappedView> MappedFile::Map(std::int64_t offset, std::size_t size) const {
-  if (size == 0 || offset < 0 || mapping_ == 0) return MakeSystemError(ERROR_INVALID_PARAMETER);
+  if (size == 0 || offset < 0 || length_ == 0) return MakeSystemError(ERROR_INVALID_PARAMETER);
+  if (mapping_ == 0) {
+    // Made at the first view only: a file read into memory needs none, and an empty file
+    // cannot have one.
+    HANDLE mapping = CreateFileMappingW(AsHandle(file_), nullptr, PAGE_READONLY, 0, 0, nullptr);
+    if (mapping == nullptr) return LastSystemError();
+    mapping_ = reinterpret_cast<std::intptr_t>(mapping);
+  }
   const auto lead = static_cast<std::size_t>(offset % static_cast<std::int64_t>(MapGranularity()));
   const auto start = static_cast<std::uint64_t>(offset) - lead;
   void* base = MapViewOfFile(AsHandle(mapping_), FILE_MAP_READ, static_cast<DWORD>(start >> 32),
                              static_cast<DWORD>(start & 0xFFFFFFFFu), size + lead);
   if (base == nullptr) return LastSystemError();
   return MappedView(base, size + lead, lead);
+}
+
+Result<std::size_t> MappedFile::ReadAt(std::int64_t offset, std::span<std::uint8_t> out) const {
+  constexpr DWORD kMaxChunk = 1u << 30;
+  std::size_t done = 0;
+  while (done < out.size()) {
+    OVERLAPPED at{};
+    const auto position = static_cast<std::uint64_t>(offset) + done;
+    at.Offset = static_cast<DWORD>(position & 0xFFFFFFFFu);
+    at.OffsetHigh = static_cast<DWORD>(position >> 32);
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(out.size() - done, kMaxChunk));
+    DWORD got = 0;
+    if (!ReadFile(AsHandle(file_), out.data() + done, want, &got, &at)) {
+      if (GetLastError() == ERROR_HANDLE_EOF) break;
+      return LastSystemError();
+    }
+    if (got == 0) break;
+    done += got;
+  }
+  return done;
+}
+
+Result<FileId> MappedFile::Identify() const {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(AsHandle(file_), &info)) return LastSystemError();
+  return FileId{info.dwVolumeSerialNumber,
+                (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
 }
 
 void MappedFile::AdviseSequential(const MappedView&) const {

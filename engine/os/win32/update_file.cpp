@@ -36,13 +36,7 @@ Result<UpdateFile> UpdateFile::Open(const std::filesystem::path& path) {
   return opened;
 }
 
-Result<std::int64_t> UpdateFile::Length() const {
-  LARGE_INTEGER size{};
-  if (!GetFileSizeEx(AsHandle(file_), &size)) return LastSystemError();
-  return static_cast<std::int64_t>(size.QuadPart);
-}
-
-Result<std::size_t> UpdateFile::ReadAt(std::int64_t offset, std::span<std::uint8_t> out) const {
+Result<std::size_t> UpdateFile::ReadAt(std::int64_t offset, std::span<std::uint8_t> out) {
   std::size_t done = 0;
   while (done < out.size()) {
     OVERLAPPED at = At(offset + static_cast<std::int64_t>(done));
@@ -58,7 +52,7 @@ Result<std::size_t> UpdateFile::ReadAt(std::int64_t offset, std::span<std::uint8
   return done;
 }
 
-Result<void> UpdateFile::WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes) const {
+Result<void> UpdateFile::WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
     OVERLAPPED at = At(offset + static_cast<std::int64_t>(done));
@@ -71,7 +65,7 @@ Result<void> UpdateFile::WriteAt(std::int64_t offset, std::span<const std::uint8
   return {};
 }
 
-Result<void> UpdateFile::Truncate(std::int64_t length) const {
+Result<void> UpdateFile::Truncate(std::int64_t length) {
   LARGE_INTEGER to{};
   to.QuadPart = length;
   if (!SetFilePointerEx(AsHandle(file_), to, nullptr, FILE_BEGIN) || !SetEndOfFile(AsHandle(file_))) {

@@ -1,0 +1,76 @@
+// An open file as the search reads it: a small file is read into memory at once; a large one
+// is read through read-only views of a bounded size, mapped one after another, so memory stays
+// flat for any length and offsets go beyond 4 GiB in a 32-bit process too. When a view
+// cannot be mapped (a 32-bit process short of address space), smaller views are tried.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <span>
+#include <vector>
+
+#include "engine/os/mapped_file.h"
+#include "engine/result.h"
+
+namespace vantrel {
+
+// 64 MiB: large enough that the cost of mapping is lost in the search, small enough to
+// map in a fragmented 32-bit address space and to keep the resident set small.
+inline constexpr std::size_t kDefaultSearchWindow = std::size_t{64} << 20;
+// Files up to this length are read into memory: for them a read costs less than a mapping.
+inline constexpr std::int64_t kDefaultReadLimit = std::int64_t{1} << 20;
+
+// Maps a view of a file: the platform's mapping, or in tests one that refuses large views.
+using MapView = std::function<Result<os::MappedView>(const os::MappedFile& file, std::int64_t offset, std::size_t size)>;
+
+struct SearchOptions {
+  std::size_t window = kDefaultSearchWindow;     // bytes per view, before the overlap
+  std::int64_t read_limit = kDefaultReadLimit;  // longer files are mapped
+  MapView map_view;                             // empty: the platform's mapping
+};
+
+// A run of the file's bytes: bytes[0] is the byte at offset `start`.
+struct Stretch {
+  std::int64_t start = 0;
+  std::span<const std::uint8_t> bytes;
+  std::int64_t end() const { return start + static_cast<std::int64_t>(bytes.size()); }
+};
+
+class FileSource {
+ public:
+  // Opens a regular file for reading; directories, devices and pipes are refused.
+  static Result<FileSource> Open(const std::filesystem::path& path, SearchOptions options = {});
+
+  // The length of the file when it was opened (or as far as it could be read into memory);
+  // the search never reads beyond it.
+  std::int64_t length() const { return length_; }
+
+  // The bytes from `offset` on: at least `need` of them where the file has them (the
+  // overlap a search needs to see a whole pattern), and as many more as one view holds.
+  // An error when a view of that part of the file cannot be mapped at any size.
+  Result<Stretch> From(std::int64_t offset, std::size_t need);
+
+  // Whether the bytes come from a mapped view: reading them must then be guarded (see
+  // os::ReadGuarded), since the file may shrink under the view.
+  bool mapped() const { return buffer_.empty() && length_ > 0; }
+
+  // The identity of the open file.
+  Result<os::FileId> Identify() const { return file_.Identify(); }
+
+ private:
+  FileSource(os::MappedFile file, SearchOptions options);
+  Result<void> ReadWhole();
+  Result<void> MapViewAt(std::int64_t offset, std::size_t need);
+
+  os::MappedFile file_;
+  std::int64_t length_;
+  std::size_t window_;
+  MapView map_view_;
+  std::vector<std::uint8_t> buffer_;  // the whole file, when it was read into memory
+  os::MappedView view_;
+  std::int64_t view_start_ = 0;
+};
+
+}  // namespace vantrel

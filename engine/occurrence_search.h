@@ -1,0 +1,31 @@
+// The one occurrence loop: a file is searched from an offset, each occurrence goes to the
+// caller, and the caller says where to search on, or to stop. Every run (ask, replace all,
+// list) and FindInFile use it, so a faster file source or a new kind of pattern arrives in
+// one place for all of them.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "engine/file_source.h"
+#include "engine/pattern_finder.h"
+#include "engine/result.h"
+
+namespace vantrel {
+
+class OccurrenceSink {
+ public:
+  virtual ~OccurrenceSink() = default;
+  // An occurrence starts at offset: the offset to search on from, or nothing to stop.
+  virtual std::optional<std::int64_t> Found(std::int64_t offset) = 0;
+  // Every start before offset has been tried (for a progress display).
+  virtual void Reached(std::int64_t /*offset*/) {}
+};
+
+// Searches source for the finder's pattern from `from` on. An empty pattern is found at every
+// offset that has a byte. An error when a part of the file cannot be mapped, or when the file
+// became shorter while it was read.
+Result<void> SearchOccurrences(FileSource& source, const PatternFinder& finder, OccurrenceSink& sink,
+                               std::int64_t from = 0);
+
+}  // namespace vantrel

@@ -1,0 +1,30 @@
+// How a run on one file ended: the one outcome every run (ask, replace all, list) gives.
+// The dialog shows everything through prompts and ignores it; the command line turns it into
+// its error lines, its counts and its exit status.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/result.h"
+
+namespace vantrel {
+
+struct FileOutcome {
+  enum class Failure {
+    kNone,
+    kRead,     // the file could not be opened or read ("打开文件失败！")
+    kWrite,    // a write could not be made; the file is as it was before it
+    kChanged,  // the bytes to overwrite were no longer the pattern; nothing written there
+  };
+  std::int64_t found = 0;     // occurrences found
+  std::int64_t written = 0;   // replacements that reached the file
+  std::int64_t searched = 0;  // bytes of the file searched
+  bool met_before = false;    // reached before in this walk under another name: passed over
+  Failure failure = Failure::kNone;
+  SystemError error;             // the platform's reason, for kRead and kWrite
+  std::int64_t changed_at = -1;  // for kChanged: the offset whose bytes had changed
+
+  bool failed() const { return failure != Failure::kNone; }
+};
+
+}  // namespace vantrel

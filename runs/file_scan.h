@@ -1,0 +1,26 @@
+// The part every run on one file shares: open the file, search it with the job's finder
+// through the engine's occurrence loop, and hand each occurrence to the run, which says where
+// to go on. A file met before in the walk is passed over at its first occurrence.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+
+#include "runs/file_outcome.h"
+#include "runs/files_met.h"
+#include "runs/run_host.h"
+#include "runs/run_job.h"
+
+namespace vantrel {
+
+// Given an occurrence's offset: where to search on, or nothing to stop.
+using OnOccurrence = std::function<std::optional<std::int64_t>(std::int64_t offset)>;
+
+// Fills outcome.searched, and outcome.failure/error with kRead when the file cannot be
+// opened or read, and outcome.met_before; the rest is the run's.
+void ScanFile(const std::filesystem::path& path, const RunJob& job, RunHost& host, FilesMet* met,
+              FileOutcome& outcome, const OnOccurrence& on_occurrence);
+
+}  // namespace vantrel

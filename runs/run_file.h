@@ -1,0 +1,34 @@
+// The three runs on one file, and the walk of a tree that drives any of them:
+//   ask          find the first occurrence, tell the user, write when the user agrees, offer
+//                to go on, and search again from the start of the file (the dialog's run)
+//   replace all  one forward pass that replaces every occurrence, going on behind the longer
+//                of pattern and replacement, so it ends even when the replacement holds the
+//                pattern; every write is careful and the file's close is checked
+//   list         every occurrence that does not overlap the one before; nothing is written
+#pragma once
+
+#include <filesystem>
+
+#include "runs/file_outcome.h"
+#include "runs/files_met.h"
+#include "runs/run_host.h"
+#include "runs/run_job.h"
+
+namespace vantrel {
+
+enum class RunMode { kAsk, kReplaceAll, kList };
+
+// quiet silences the two messages of the ask run that end it without a find ("打开文件失败！"
+// and "没有找到你要搜索的内容。"); every other message is shown in any case. met: the files
+// a walk has met so far, or nothing outside a walk.
+FileOutcome ReplaceInFile(const std::filesystem::path& path, bool quiet, const RunJob& job, RunHost& host,
+                          FilesMet* met = nullptr);
+FileOutcome ReplaceAllInFile(const std::filesystem::path& path, const RunJob& job, RunHost& host,
+                             FilesMet* met = nullptr);
+FileOutcome ListInFile(const std::filesystem::path& path, const RunJob& job, RunHost& host, FilesMet* met = nullptr);
+
+// The run of the mode on one file; the ask run quiet or not.
+FileOutcome RunOnFile(RunMode mode, const std::filesystem::path& path, bool quiet, const RunJob& job, RunHost& host,
+                      FilesMet* met = nullptr);
+
+}  // namespace vantrel
