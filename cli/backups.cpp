@@ -6,7 +6,11 @@
 namespace vantrel::cli {
 
 Result<void> Backups::Before(const std::filesystem::path& path) {
-  if (!suffix_ || made_.count(path) != 0) return {};
+  if (!suffix_) return {};
+  {
+    std::lock_guard lock(mutex_);
+    if (made_.count(path) != 0) return {};
+  }
   std::filesystem::path backup = path;
   backup += *suffix_;
   const Result<void> copied = os::CopyToNewFile(path, backup);
@@ -17,6 +21,7 @@ Result<void> Backups::Before(const std::filesystem::path& path) {
                                            : "not written: cannot make the backup " + name + ": " + why.message;
     return why;
   }
+  std::lock_guard lock(mutex_);
   made_.insert(path);
   return {};
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <mutex>
 #include <optional>
 #include <set>
 
@@ -21,6 +22,7 @@ class Backups {
 
  private:
   std::optional<std::filesystem::path> suffix_;
+  std::mutex mutex_;  // a walk with several threads backs up several files at once
   std::set<std::filesystem::path> made_;
 };
 

@@ -5,6 +5,7 @@
 #include "cli/quoted.h"
 
 #include <algorithm>
+#include <charconv>
 #include <optional>
 #include <vector>
 
@@ -17,7 +18,7 @@ namespace {
 enum class Id {
   kFindHex, kFindAscii, kFindUtf8, kFindUnicode,
   kReplaceHex, kReplaceAscii, kReplaceUtf8, kReplaceUnicode,
-  kDir, kFollow, kNoWholeString, kNoAsk, kYes, kDryRun, kBackup, kCodepage, kHelp, kVersion,
+  kDir, kFollow, kNoWholeString, kNoAsk, kYes, kDryRun, kBackup, kCodepage, kThreads, kHelp, kVersion,
 };
 
 enum class Takes { kNothing, kValue, kOptionalValue };
@@ -46,6 +47,7 @@ constexpr Option kOptions[] = {
     {Id::kDryRun, 'n', "dry-run", Takes::kNothing},
     {Id::kBackup, 'b', "backup", Takes::kOptionalValue},
     {Id::kCodepage, 0, "codepage", Takes::kValue},
+    {Id::kThreads, 'j', "threads", Takes::kValue},
     {Id::kHelp, 'h', "help", Takes::kNothing},
     {Id::kVersion, 0, "version", Takes::kNothing},
 };
@@ -63,6 +65,17 @@ struct Tokens {
   std::vector<std::string> paths;
 };
 
+
+constexpr unsigned kMaxThreads = 1024;
+
+std::optional<unsigned> ParseThreads(std::string_view text) {
+  unsigned threads = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), threads);
+  if (error != std::errc() || end != text.data() + text.size() || threads == 0 || threads > kMaxThreads) {
+    return std::nullopt;
+  }
+  return threads;
+}
 
 const Option* FindLong(std::string_view name) {
   for (const Option& option : kOptions) {
@@ -212,6 +225,7 @@ struct Chosen {
   const Given* find = nullptr;
   const Given* replace = nullptr;
   const Given* codepage = nullptr;
+  const Given* threads = nullptr;
   const Given* backup = nullptr;
   const Given* yes = nullptr;
   const Given* dry_run = nullptr;
@@ -239,6 +253,8 @@ std::variant<Chosen, UsageError> Choose(const std::vector<Given>& options) {
       error = Once(chosen.replace, given, "the replacement is");
     } else if (given.id == Id::kCodepage) {
       error = Once(chosen.codepage, given, "--codepage is");
+    } else if (given.id == Id::kThreads) {
+      error = Once(chosen.threads, given, "--threads is");
     } else if (given.id == Id::kBackup) {
       error = Once(chosen.backup, given, "--backup is");
     } else if (given.id == Id::kYes) {
@@ -303,6 +319,14 @@ Command Describe(const Chosen& chosen, const std::string& path, const CommandLin
     encoding.ansi = *page;
   }
   RunDescription run;
+  if (chosen.threads != nullptr) {
+    const std::optional<unsigned> threads = ParseThreads(*chosen.threads->value);
+    if (!threads) {
+      return UsageError{chosen.threads->spelled + " needs a number of threads from 1 to " + std::to_string(kMaxThreads) +
+                        ", not " + Quoted(*chosen.threads->value)};
+    }
+    run.threads = *threads;
+  }
   run.mode = chosen.yes != nullptr ? Mode::kYes : chosen.dry_run != nullptr ? Mode::kDryRun : Mode::kInteractive;
   run.path = os::PathFromArgument(path);
   run.directory = chosen.directory;

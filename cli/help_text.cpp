@@ -49,6 +49,10 @@ What to do (by default, ask before each replacement):
   -L, --follow               a walk follows links, to files and to folders; a
                              folder reached again is not walked again, and a
                              file reached again is not patched again
+  -j, --threads N            walk with N threads reading and searching files
+                             (default: one per core); the output, its order
+                             and the exit status are the same whatever N is;
+                             the asking mode runs one thread
   -h, --help                 show this manual
       --version              show the version
 

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "cli/backups.h"
 #include "cli/help_text.h"
@@ -43,6 +44,12 @@ RunMode RunModeOf(Mode mode) {
   return RunMode::kAsk;
 }
 
+// The threads of a walk: as asked, or one per core.
+unsigned Threads(const RunDescription& run) {
+  if (run.threads != 0) return run.threads;
+  return std::max(1u, std::thread::hardware_concurrency());
+}
+
 int ExitStatus(const TerminalHost& host, Output& output, Progress& progress) {
   progress.Finish();
   output.Flush();
@@ -72,7 +79,7 @@ int RunCommand(const RunDescription& run, Console& console) {
   const RunJob job(run.find, run.replacement, run.ask);
   const RunMode mode = RunModeOf(run.mode);
   if (walk) {
-    WalkDirectory(run.path, mode, job, host, WalkOptions{run.follow_links});
+    WalkDirectory(run.path, mode, job, host, WalkOptions{run.follow_links, Threads(run)});
     progress.Finish();
     output.Message(std::string(messages::kSearchFinished) + "\n");
   } else {

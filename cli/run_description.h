@@ -25,6 +25,7 @@ struct RunDescription {
   std::optional<Bytes> replacement;                  // never empty when given
   bool ask = true;                                   // false with --no-ask
   bool follow_links = false;                         // -L: a walk follows links
+  unsigned threads = 0;                              // -j: 0 for one per core
   std::optional<std::filesystem::path> backup_suffix;  // --backup[=SUFFIX]
   std::vector<std::string> warnings;                 // said before the run, on standard error
 };

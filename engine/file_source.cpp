@@ -4,36 +4,49 @@
 
 namespace vantrel {
 
-Result<FileSource> FileSource::Open(const std::filesystem::path& path, SearchOptions options) {
-  Result<os::MappedFile> file = os::MappedFile::Open(path);
+Result<FileSource> FileSource::Open(const std::filesystem::path& path, SearchOptions options, ReadBuffer* buffer) {
+  Result<os::MappedFile> file = os::MappedFile::OpenUnmeasured(path);
   if (!file) return file.error();
-  FileSource source(std::move(*file), options);
-  if (source.length() > 0 && source.length() <= options.read_limit) {
-    if (Result<void> read = source.ReadWhole(); !read) return read.error();
+  const std::int64_t limit = options.read_limit;
+  FileSource source(std::move(*file), std::move(options));
+  if (limit > 0) {
+    Result<bool> read = source.ReadSmall(limit, buffer != nullptr ? *buffer : source.own_);
+    if (!read) return read.error();
+    if (*read) return source;
   }
+  if (Result<void> measured = source.file_.Measure(); !measured) return measured.error();
+  source.length_ = source.file_.length();
   return source;
 }
 
 FileSource::FileSource(os::MappedFile file, SearchOptions options)
     // A window never smaller than the mapping granularity, so a view always reaches past
     // the aligned-down start it is mapped from.
-    : file_(std::move(file)), length_(file_.length()),
-      window_(std::max(options.window, os::MapGranularity())), map_view_(std::move(options.map_view)) {}
+    : file_(std::move(file)), window_(std::max(options.window, os::MapGranularity())),
+      map_view_(std::move(options.map_view)) {}
 
-Result<void> FileSource::ReadWhole() {
-  buffer_.resize(static_cast<std::size_t>(length()));
-  Result<std::size_t> got = file_.ReadAt(0, buffer_);
-  if (!got) return got.error();
-  // A file cut short meanwhile is searched as far as it was read.
-  buffer_.resize(*got);
+Result<bool> FileSource::ReadSmall(std::int64_t limit, ReadBuffer& buffer) {
+  // One byte more than the limit tells a small file from a large one without measuring it.
+  const auto want = static_cast<std::size_t>(limit) + 1;
+  if (buffer.size() < want) buffer.resize(want);
+  Result<std::size_t> got = file_.ReadAt(0, std::span<std::uint8_t>(buffer.data(), want));
+  // Nothing read, or a refusal to read, may come from a pipe or a device: only a regular
+  // file is searched.
+  if (!got || *got == 0) {
+    if (Result<void> measured = file_.Measure(); !measured) return measured.error();
+    if (!got) return got.error();
+  }
+  if (*got == want) return false;
+  read_ = true;
+  bytes_ = std::span<const std::uint8_t>(buffer.data(), *got);
   length_ = static_cast<std::int64_t>(*got);
-  return {};
+  return true;
 }
 
 Result<Stretch> FileSource::From(std::int64_t offset, std::size_t need) {
-  if (!buffer_.empty() || length() == 0) {
-    const auto start = static_cast<std::size_t>(std::clamp<std::int64_t>(offset, 0, static_cast<std::int64_t>(buffer_.size())));
-    return Stretch{static_cast<std::int64_t>(start), std::span<const std::uint8_t>(buffer_).subspan(start)};
+  if (read_ || length_ == 0) {
+    const auto start = static_cast<std::size_t>(std::clamp<std::int64_t>(offset, 0, length_));
+    return Stretch{static_cast<std::int64_t>(start), bytes_.subspan(start)};
   }
   const std::int64_t view_end = view_start_ + static_cast<std::int64_t>(view_.bytes().size());
   const std::int64_t wanted_end = std::min(length(), offset + static_cast<std::int64_t>(need));

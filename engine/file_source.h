@@ -38,10 +38,16 @@ struct Stretch {
   std::int64_t end() const { return start + static_cast<std::int64_t>(bytes.size()); }
 };
 
+// Memory a caller keeps from file to file, so that reading small files allocates nothing.
+using ReadBuffer = std::vector<std::uint8_t>;
+
 class FileSource {
  public:
-  // Opens a regular file for reading; directories, devices and pipes are refused.
-  static Result<FileSource> Open(const std::filesystem::path& path, SearchOptions options = {});
+  // Opens a regular file for reading; directories, devices and pipes are refused. A file of
+  // up to options.read_limit bytes is read into buffer (or memory of its own) with one open
+  // and reads to its end, nothing else: the bytes are valid while buffer is not reused.
+  static Result<FileSource> Open(const std::filesystem::path& path, SearchOptions options = {},
+                                 ReadBuffer* buffer = nullptr);
 
   // The length of the file when it was opened (or as far as it could be read into memory);
   // the search never reads beyond it.
@@ -54,21 +60,24 @@ class FileSource {
 
   // Whether the bytes come from a mapped view: reading them must then be guarded (see
   // os::ReadGuarded), since the file may shrink under the view.
-  bool mapped() const { return buffer_.empty() && length_ > 0; }
+  bool mapped() const { return !read_ && length_ > 0; }
 
-  // The identity of the open file.
-  Result<os::FileId> Identify() const { return file_.Identify(); }
+  // The identity of the open file and its number of names.
+  Result<os::FileIdentity> Identify() const { return file_.Identify(); }
 
  private:
   FileSource(os::MappedFile file, SearchOptions options);
-  Result<void> ReadWhole();
+  // Reads the whole file when it is small; false when it is longer than the limit.
+  Result<bool> ReadSmall(std::int64_t limit, ReadBuffer& buffer);
   Result<void> MapViewAt(std::int64_t offset, std::size_t need);
 
   os::MappedFile file_;
-  std::int64_t length_;
+  std::int64_t length_ = 0;
   std::size_t window_;
   MapView map_view_;
-  std::vector<std::uint8_t> buffer_;  // the whole file, when it was read into memory
+  bool read_ = false;                   // the file was read into memory: bytes_ holds it
+  std::span<const std::uint8_t> bytes_;
+  ReadBuffer own_;                      // the memory it was read into, when the caller gave none
   os::MappedView view_;
   std::int64_t view_start_ = 0;
 };

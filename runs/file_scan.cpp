@@ -30,16 +30,16 @@ class ScanSink : public OccurrenceSink {
 
 }  // namespace
 
-void ScanFile(const std::filesystem::path& path, const RunJob& job, RunHost& host, FilesMet* met,
+void ScanFile(const std::filesystem::path& path, const RunJob& job, RunHost& host, const FileRunContext& context,
               FileOutcome& outcome, const OnOccurrence& on_occurrence) {
-  Result<FileSource> source = FileSource::Open(path, job.search);
+  Result<FileSource> source = FileSource::Open(path, job.search, context.buffer);
   if (!source) {
     outcome.failure = FileOutcome::Failure::kRead;
     outcome.error = source.error();
     return;
   }
   outcome.searched = source->length();
-  ScanSink sink(*source, host, met, outcome, on_occurrence);
+  ScanSink sink(*source, host, context.met, outcome, on_occurrence);
   if (Result<void> searched = SearchOccurrences(*source, job.finder, sink); !searched) {
     outcome.failure = FileOutcome::Failure::kRead;
     outcome.error = searched.error();

@@ -20,7 +20,7 @@ using OnOccurrence = std::function<std::optional<std::int64_t>(std::int64_t offs
 
 // Fills outcome.searched, and outcome.failure/error with kRead when the file cannot be
 // opened or read, and outcome.met_before; the rest is the run's.
-void ScanFile(const std::filesystem::path& path, const RunJob& job, RunHost& host, FilesMet* met,
+void ScanFile(const std::filesystem::path& path, const RunJob& job, RunHost& host, const FileRunContext& context,
               FileOutcome& outcome, const OnOccurrence& on_occurrence);
 
 }  // namespace vantrel

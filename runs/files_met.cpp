@@ -3,8 +3,14 @@
 namespace vantrel {
 
 bool FilesMet::Meet(const FileSource& file) {
-  Result<os::FileId> id = file.Identify();
-  return !id || met_.insert(*id).second;
+  const std::optional<os::FileId> id = IdentityToCheck(file);
+  return !id || Record(*id);
+}
+
+std::optional<os::FileId> FilesMet::IdentityToCheck(const FileSource& file) const {
+  Result<os::FileIdentity> identity = file.Identify();
+  if (!identity || (identity->links <= 1 && !following_links_)) return std::nullopt;
+  return identity->id;
 }
 
 }  // namespace vantrel

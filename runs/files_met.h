@@ -1,8 +1,10 @@
-// The files a walk has met with the pattern in them, by identity, so that a file reached again
-// under another name (a second hard link, a followed link) is not searched and patched twice.
-// A file is identified only once the pattern is found in it: the others cost nothing.
+// The files a walk has met with the pattern in them, so that a file reached again under
+// another name is not searched and patched twice. Only a file with several names (hard links)
+// can be reached twice, unless the walk follows links; the others are not even recorded. A
+// file is identified only once the pattern is found in it: the rest cost nothing.
 #pragma once
 
+#include <optional>
 #include <unordered_set>
 
 #include "engine/file_source.h"
@@ -12,12 +14,27 @@ namespace vantrel {
 
 class FilesMet {
  public:
+  explicit FilesMet(bool following_links = false) : following_links_(following_links) {}
+  virtual ~FilesMet() = default;
+
   // False when the open file was met before; records it otherwise. A file that cannot be
   // identified counts as new.
-  bool Meet(const FileSource& file);
+  virtual bool Meet(const FileSource& file);
+
+  // The identity to check, when the file may be reached again under another name.
+  std::optional<os::FileId> IdentityToCheck(const FileSource& file) const;
+  // False when id was recorded before.
+  bool Record(const os::FileId& id) { return met_.insert(id).second; }
 
  private:
+  bool following_links_;
   std::unordered_set<os::FileId, os::FileIdHash> met_;
+};
+
+// What a run on one file borrows from the walk it is part of.
+struct FileRunContext {
+  FilesMet* met = nullptr;       // the files met so far; nothing outside a walk
+  ReadBuffer* buffer = nullptr;  // memory for reading small files, kept from file to file
 };
 
 }  // namespace vantrel

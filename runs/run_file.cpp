@@ -20,10 +20,10 @@ void Fail(FileOutcome& outcome, Failure failure, SystemError error = {}) {
 
 // The first occurrence, searched from the start of the file; -1 when there is none or the
 // file could not be read (outcome says which).
-std::int64_t FindFirst(const std::filesystem::path& path, const RunJob& job, RunHost& host, FilesMet* met,
+std::int64_t FindFirst(const std::filesystem::path& path, const RunJob& job, RunHost& host, const FileRunContext& context,
                        FileOutcome& outcome) {
   std::int64_t first = -1;
-  ScanFile(path, job, host, met, outcome, [&first](std::int64_t offset) -> std::optional<std::int64_t> {
+  ScanFile(path, job, host, context, outcome, [&first](std::int64_t offset) -> std::optional<std::int64_t> {
     first = offset;
     return std::nullopt;
   });
@@ -52,14 +52,14 @@ bool AskedWrite(const std::filesystem::path& path, std::int64_t offset, const Ru
   return true;
 }
 
-void AskLoop(const std::filesystem::path& path, bool quiet, const RunJob& job, RunHost& host, FilesMet* met,
+void AskLoop(const std::filesystem::path& path, bool quiet, const RunJob& job, RunHost& host, FileRunContext context,
              FileOutcome& outcome) {
   const std::string path_text = os::PathText(path);
   for (;;) {
     // A pattern of zero bytes (a lone digit in the box) is nothing to find: searching for it
     // would "find" offset 0 of every file and write the replacement there.
-    const std::int64_t r = job.finder.size() == 0 ? -1 : FindFirst(path, job, host, met, outcome);
-    met = nullptr;  // later searches are of the file already met
+    const std::int64_t r = job.finder.size() == 0 ? -1 : FindFirst(path, job, host, context, outcome);
+    context.met = nullptr;  // later searches are of the file already met
     if (outcome.met_before) return;
     if (outcome.failure == Failure::kRead) {
       if (!quiet) host.Prompt(messages::kOpenFailed, PromptKind::kWarning);
@@ -140,31 +140,31 @@ class ReplacePass {
 }  // namespace
 
 FileOutcome ReplaceInFile(const std::filesystem::path& path, bool quiet, const RunJob& job, RunHost& host,
-                          FilesMet* met) {
+                          const FileRunContext& context) {
   FileOutcome outcome;
   host.FileStarted(path);
-  AskLoop(path, quiet, job, host, met, outcome);
+  AskLoop(path, quiet, job, host, context, outcome);
   host.FileDone(path, outcome);
   return outcome;
 }
 
-FileOutcome ReplaceAllInFile(const std::filesystem::path& path, const RunJob& job, RunHost& host, FilesMet* met) {
+FileOutcome ReplaceAllInFile(const std::filesystem::path& path, const RunJob& job, RunHost& host, const FileRunContext& context) {
   FileOutcome outcome;
   host.FileStarted(path);
   if (job.replacement) {
     ReplacePass pass(path, job, host, outcome);
-    ScanFile(path, job, host, met, outcome, [&pass](std::int64_t offset) { return pass.Replace(offset); });
+    ScanFile(path, job, host, context, outcome, [&pass](std::int64_t offset) { return pass.Replace(offset); });
     pass.Finish();
   }
   host.FileDone(path, outcome);
   return outcome;
 }
 
-FileOutcome ListInFile(const std::filesystem::path& path, const RunJob& job, RunHost& host, FilesMet* met) {
+FileOutcome ListInFile(const std::filesystem::path& path, const RunJob& job, RunHost& host, const FileRunContext& context) {
   FileOutcome outcome;
   host.FileStarted(path);
   const auto advance = static_cast<std::int64_t>(std::max<std::size_t>(job.finder.size(), 1));
-  ScanFile(path, job, host, met, outcome, [&](std::int64_t offset) -> std::optional<std::int64_t> {
+  ScanFile(path, job, host, context, outcome, [&](std::int64_t offset) -> std::optional<std::int64_t> {
     ++outcome.found;
     host.Listed(path, offset);
     if (host.Stopped()) return std::nullopt;
@@ -175,13 +175,13 @@ FileOutcome ListInFile(const std::filesystem::path& path, const RunJob& job, Run
 }
 
 FileOutcome RunOnFile(RunMode mode, const std::filesystem::path& path, bool quiet, const RunJob& job, RunHost& host,
-                      FilesMet* met) {
+                      const FileRunContext& context) {
   switch (mode) {
-    case RunMode::kReplaceAll: return ReplaceAllInFile(path, job, host, met);
-    case RunMode::kList: return ListInFile(path, job, host, met);
+    case RunMode::kReplaceAll: return ReplaceAllInFile(path, job, host, context);
+    case RunMode::kList: return ListInFile(path, job, host, context);
     case RunMode::kAsk: break;
   }
-  return ReplaceInFile(path, quiet, job, host, met);
+  return ReplaceInFile(path, quiet, job, host, context);
 }
 
 }  // namespace vantrel

@@ -19,16 +19,16 @@ namespace vantrel {
 enum class RunMode { kAsk, kReplaceAll, kList };
 
 // quiet silences the two messages of the ask run that end it without a find ("打开文件失败！"
-// and "没有找到你要搜索的内容。"); every other message is shown in any case. met: the files
-// a walk has met so far, or nothing outside a walk.
+// and "没有找到你要搜索的内容。"); every other message is shown in any case. context: what
+// the run borrows from the walk it is part of.
 FileOutcome ReplaceInFile(const std::filesystem::path& path, bool quiet, const RunJob& job, RunHost& host,
-                          FilesMet* met = nullptr);
+                          const FileRunContext& context = {});
 FileOutcome ReplaceAllInFile(const std::filesystem::path& path, const RunJob& job, RunHost& host,
-                             FilesMet* met = nullptr);
-FileOutcome ListInFile(const std::filesystem::path& path, const RunJob& job, RunHost& host, FilesMet* met = nullptr);
+                             const FileRunContext& context = {});
+FileOutcome ListInFile(const std::filesystem::path& path, const RunJob& job, RunHost& host, const FileRunContext& context = {});
 
 // The run of the mode on one file; the ask run quiet or not.
 FileOutcome RunOnFile(RunMode mode, const std::filesystem::path& path, bool quiet, const RunJob& job, RunHost& host,
-                      FilesMet* met = nullptr);
+                      const FileRunContext& context = {});
 
 }  // namespace vantrel

@@ -6,6 +6,11 @@
 // Followed links cannot make a walk endless: a directory reached again is not walked again.
 // A file reached again under another name (a second hard link, a followed link) is not run
 // on twice.
+//
+// The batch runs (replace all, list) may use several threads: the tree is listed in one, the
+// files are read and searched in the others, and the host hears of every file in walk order,
+// on the calling thread, exactly as from one thread. The asking run is one-threaded: a person
+// answers in order.
 #pragma once
 
 #include <filesystem>
@@ -16,6 +21,7 @@ namespace vantrel {
 
 struct WalkOptions {
   bool follow_links = false;  // follow symbolic links, junctions and reparse points
+  unsigned threads = 1;       // threads that read and search files (batch runs only)
 };
 
 // The run of mode on every file below dir; the ask run is quiet.

@@ -17,6 +17,13 @@ struct FileId {
   friend bool operator==(const FileId&, const FileId&) = default;
 };
 
+// A file's identity and how many names (hard links) it has: a file with one name can be
+// reached under another only through a link the walk follows.
+struct FileIdentity {
+  FileId id;
+  std::uint64_t links = 1;
+};
+
 struct FileIdHash {
   std::size_t operator()(const FileId& id) const {
     return std::hash<std::uint64_t>{}(id.volume * 0x9E3779B97F4A7C15ull ^ id.index);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <random>
 #include <sstream>
 
@@ -306,6 +307,76 @@ TEST_F(ProgramTest, AnInteractiveWalkAsksForEachFileAndNoEndsOnlyThatFile) {
   EXPECT_TRUE(contents == "abcXbc" || contents == "Xbcabc") << contents;  // the listing decides the order
   EXPECT_EQ(run.out.substr(run.out.size() - std::string("搜索完毕").size() - 1),
             std::string("搜索完毕") + "\n");
+}
+
+// --- threads -------------------------------------------------------------------------------
+
+// A tree of nested folders, hidden files, files that hold the pattern several times, a file
+// with two names, and on POSIX links to files and folders inside and a link into nothing.
+void MakeMixedTree(const fs::path& root, unsigned seed) {
+  std::mt19937 rng(seed);
+  for (int d = 0; d < 12; ++d) {
+    const fs::path dir = root / ("d" + std::to_string(d)) / (d % 3 == 0 ? ".hidden" : "sub");
+    fs::create_directories(dir);
+    for (int f = 0; f < 15; ++f) {
+      Bytes content = testing::RandomBytes(rng, 1 + rng() % 3000, 250);
+      for (unsigned k = rng() % 4; k > 0 && f % 2 == 0; --k) {
+        const auto at = content.begin() + static_cast<std::ptrdiff_t>(rng() % content.size());
+        content.insert(at, {'P', 'A', 'T', 'P', 'A', 'T'});
+      }
+      testing::WriteFile((f % 4 == 0 ? dir.parent_path() : dir) / ((f % 5 == 0 ? "." : "") + std::to_string(f)), content);
+    }
+  }
+  fs::create_hard_link(root / "d1" / ".0", root / "d2" / "second-name");
+#ifndef _WIN32
+  fs::create_symlink("../d1/sub/2", root / "d3" / "file-link");
+  fs::create_directory_symlink("../d4", root / "d5" / "folder-link");
+  fs::create_symlink("nowhere", root / "d6" / "dangling");
+#endif
+}
+
+// Every file below root with its bytes, links as where they lead.
+std::map<std::string, std::string> Snapshot(const fs::path& root) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    const std::string name = entry.path().lexically_relative(root).generic_string();
+    if (entry.is_symlink()) {
+      files[name] = "-> " + fs::read_symlink(entry.path()).generic_string();
+    } else if (entry.is_regular_file()) {
+      files[name] = testing::ReadText(entry.path());
+    }
+  }
+  return files;
+}
+
+TEST_F(ProgramTest, OneThreadAndFourGiveTheSameOutputStatusAndFiles) {
+  for (const bool follow : {false, true}) {
+    for (const char* mode : {"-n", "-y"}) {
+      std::vector<ProgramRun> runs;
+      std::vector<std::map<std::string, std::string>> trees;
+      for (const char* threads : {"-j1", "-j4"}) {
+        const fs::path root = dir_ / (std::string(follow ? "f" : "n") + mode + threads);
+        MakeMixedTree(root, 7);
+        std::vector<std::string> args = {mode, threads, "-b", "-f", "50 41 54", "-r", "58 59 5A 5A", Arg(root)};
+        if (follow) args.insert(args.begin(), "-L");
+        runs.push_back(Vantrel(args));
+        // The output names the tree: make the two comparable.
+        for (std::string* text : {&runs.back().out, &runs.back().err}) {
+          for (std::size_t at; (at = text->find(Arg(root))) != std::string::npos;) text->replace(at, Arg(root).size(), "ROOT");
+        }
+        trees.push_back(Snapshot(root));
+      }
+      SCOPED_TRACE(std::string(mode) + (follow ? " -L" : ""));
+      EXPECT_EQ(runs[0].status, runs[1].status);
+      EXPECT_EQ(runs[0].out, runs[1].out);
+      EXPECT_EQ(runs[0].err, runs[1].err);
+      EXPECT_TRUE(trees[0] == trees[1]);
+      EXPECT_GT(std::count(runs[0].out.begin(), runs[0].out.end(), '\n'), 20);
+#ifndef _WIN32
+      EXPECT_EQ(runs[0].status, follow ? 2 : 0) << "a link into nothing is a file that cannot be read";
+#endif
+    }
+  }
 }
 
 TEST_F(ProgramTest, DirOnAFileIsAUsageError) {

@@ -28,6 +28,21 @@ Result<MappedFile> MappedFile::Open(const std::filesystem::path& path) {
   return file;
 }
 
+Result<MappedFile> MappedFile::OpenUnmeasured(const std::filesystem::path& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return LastSystemError();
+  MappedFile file;
+  file.file_ = fd;
+  return file;
+}
+
+Result<void> MappedFile::Measure() {
+  Result<off_t> length = posix::MeasureRegularFile(static_cast<int>(file_));
+  if (!length) return length.error();
+  length_ = *length;
+  return {};
+}
+
 void MappedFile::Close() {
   if (file_ >= 0) close(static_cast<int>(file_));
   file_ = -1;
@@ -55,10 +70,11 @@ Result<std::size_t> MappedFile::ReadAt(std::int64_t offset, std::span<std::uint8
   return done;
 }
 
-Result<FileId> MappedFile::Identify() const {
+Result<FileIdentity> MappedFile::Identify() const {
   struct stat st {};
   if (fstat(static_cast<int>(file_), &st) != 0) return LastSystemError();
-  return FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+  return FileIdentity{FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)},
+                      static_cast<std::uint64_t>(st.st_nlink)};
 }
 
 void MappedFile::AdviseSequential(const MappedView& view) const {

@@ -13,17 +13,19 @@ namespace vantrel::os::posix {
 Result<OpenedFile> OpenRegularFile(const std::filesystem::path& path, int flags) {
   const int fd = open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return LastSystemError();
+  Result<off_t> length = MeasureRegularFile(fd);
+  if (!length) {
+    close(fd);
+    return length.error();
+  }
+  return OpenedFile{fd, *length};
+}
+
+Result<off_t> MeasureRegularFile(int fd) {
   struct stat st {};
-  if (fstat(fd, &st) != 0) {
-    const SystemError error = LastSystemError();
-    close(fd);
-    return error;
-  }
-  if (!S_ISREG(st.st_mode)) {
-    close(fd);
-    return MakeSystemError(S_ISDIR(st.st_mode) ? EISDIR : ENODEV);
-  }
-  return OpenedFile{fd, st.st_size};
+  if (fstat(fd, &st) != 0) return LastSystemError();
+  if (!S_ISREG(st.st_mode)) return MakeSystemError(S_ISDIR(st.st_mode) ? EISDIR : ENODEV);
+  return st.st_size;
 }
 
 }  // namespace vantrel::os::posix

@@ -18,4 +18,7 @@ struct OpenedFile {
 // flags: O_RDONLY or O_RDWR; the rest is added here.
 Result<OpenedFile> OpenRegularFile(const std::filesystem::path& path, int flags);
 
+// The length of an open descriptor, or why it is no regular file.
+Result<off_t> MeasureRegularFile(int fd);
+
 }  // namespace vantrel::os::posix

@@ -1,0 +1,24 @@
+// The walk of a batch run with several threads. One thread lists the tree and numbers the
+// files in walk order; the workers run on the files; the calling thread hands the host what
+// each file's run reported, file after file in that order, as the one-thread walk would.
+//
+// A file's news are kept until it is its turn, and are handed on as they come once it is. A
+// worker whose file has kept much news waits for its turn, so memory stays bounded. A file
+// that may have been met under another name waits for its turn at its first occurrence, so
+// which of its names is run on does not depend on the threads. Writes to a file happen in its
+// worker, in offset order, after the host has prepared them (the backups): the host's
+// BeforeWrite must allow calls from several threads; every other call comes on the calling
+// thread.
+#pragma once
+
+#include <filesystem>
+
+#include "runs/walk_directory.h"
+
+namespace vantrel {
+
+// False when the threads could not be started; nothing was run then.
+bool WalkInParallel(const std::filesystem::path& dir, RunMode mode, const RunJob& job, RunHost& host,
+                    const WalkOptions& options);
+
+}  // namespace vantrel
