@@ -66,7 +66,7 @@ struct Tokens {
 };
 
 
-constexpr unsigned kMaxThreads = 1024;
+constexpr unsigned kMaxThreads = 64;
 
 std::optional<unsigned> ParseThreads(std::string_view text) {
   unsigned threads = 0;

@@ -4,6 +4,15 @@
 
 namespace vantrel {
 
+SearchOptions ShareAmong(SearchOptions options, unsigned readers) {
+  if (readers <= 1) return options;
+  // Views never below 256 KiB, where mapping would cost more than searching; reads of small
+  // files never below 64 KiB, which most files of a tree are within.
+  options.window = std::max(options.window / readers, std::size_t{256} << 10);
+  options.read_limit = std::max(options.read_limit / readers, std::int64_t{64} << 10);
+  return options;
+}
+
 Result<FileSource> FileSource::Open(const std::filesystem::path& path, SearchOptions options, ReadBuffer* buffer) {
   Result<os::MappedFile> file = os::MappedFile::OpenUnmeasured(path);
   if (!file) return file.error();

@@ -16,9 +16,10 @@
 
 namespace vantrel {
 
-// 64 MiB: large enough that the cost of mapping is lost in the search, small enough to
-// map in a fragmented 32-bit address space and to keep the resident set small.
-inline constexpr std::size_t kDefaultSearchWindow = std::size_t{64} << 20;
+// 32 MiB: large enough that the cost of mapping is lost in the search, small enough to map
+// in a fragmented 32-bit address space and to keep the resident set small (the pages of a
+// view count as resident while it is mapped).
+inline constexpr std::size_t kDefaultSearchWindow = std::size_t{32} << 20;
 // Files up to this length are read into memory: for them a read costs less than a mapping.
 inline constexpr std::int64_t kDefaultReadLimit = std::int64_t{1} << 20;
 
@@ -30,6 +31,10 @@ struct SearchOptions {
   std::int64_t read_limit = kDefaultReadLimit;  // longer files are mapped
   MapView map_view;                             // empty: the platform's mapping
 };
+
+// The options for one of `readers` threads searching at once, so that together they hold
+// no more file data in memory than one reader with the defaults does.
+SearchOptions ShareAmong(SearchOptions options, unsigned readers);
 
 // A run of the file's bytes: bytes[0] is the byte at offset `start`.
 struct Stretch {

@@ -38,7 +38,9 @@ struct Slot {
 class ParallelWalk : public TreeVisitor {
  public:
   ParallelWalk(RunMode mode, const RunJob& job, RunHost& host, const WalkOptions& options)
-      : mode_(mode), job_(job), host_(host), options_(options), met_(options.follow_links) {}
+      : mode_(mode), job_(job), host_(host), options_(options), met_(options.follow_links) {
+    job_.search = ShareAmong(job.search, options.threads);
+  }
 
   bool Run(const std::filesystem::path& dir);
 
@@ -68,7 +70,7 @@ class ParallelWalk : public TreeVisitor {
   void Replay(const Slot& slot, const std::vector<News>& news);
 
   RunMode mode_;
-  const RunJob& job_;
+  RunJob job_;  // with each thread's share of the memory for file data
   RunHost& host_;
   WalkOptions options_;
   FilesMet met_;  // used by one file at a time: the one whose turn it is
