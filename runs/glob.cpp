@@ -64,19 +64,26 @@ bool IsWhiteSpace(char32_t ch) {  // Unicode White_Space, as Rust's trim_end see
          ch == 0x3000;
 }
 
-// The argument as the message shows it: one line, control characters as \xNN.
-std::string Shown(std::u32string_view line) {
-  std::string shown;
-  for (char32_t ch : line) {
-    if (ch < 0x20 || ch == 0x7F) {
+// A message as one line: control characters (a range may end in one) as \xNN.
+std::string OneLine(std::string_view text) {
+  std::string line;
+  for (char ch : text) {
+    const auto byte = static_cast<unsigned char>(ch);
+    if (byte < 0x20 || byte == 0x7F) {
       char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned>(ch));
-      shown += escaped;
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned>(byte));
+      line += escaped;
     } else {
-      AppendUtf8(shown, ch);
+      line += ch;
     }
   }
-  return shown;
+  return line;
+}
+
+std::string ToUtf8(std::u32string_view text) {
+  std::string utf8;
+  for (char32_t ch : text) AppendUtf8(utf8, ch);
+  return utf8;
 }
 
 }  // namespace
@@ -117,7 +124,7 @@ std::variant<std::optional<Glob>, GlobError> Glob::Parse(std::string_view argume
 
   auto parsed = ParseGlobTokens(actual);
   if (const auto* reason = std::get_if<std::string>(&parsed)) {
-    return GlobError{"invalid glob '" + Shown(whole) + "': " + *reason};
+    return GlobError{OneLine("invalid glob '" + ToUtf8(whole) + "': " + *reason)};
   }
   const auto& tokens = std::get<GlobTokens>(parsed);
   const Strategy strategy = StrategyOf(tokens);

@@ -30,8 +30,6 @@ struct GlobToken {
   bool negated = false;                               // [!...] or [^...]
   std::vector<std::pair<char32_t, char32_t>> ranges;  // of a class; a character is (c, c)
   std::vector<std::vector<GlobToken>> alternatives;   // of an alternation
-
-  friend bool operator==(const GlobToken&, const GlobToken&) = default;
 };
 
 using GlobTokens = std::vector<GlobToken>;

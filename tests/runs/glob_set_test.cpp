@@ -285,6 +285,7 @@ TEST(GlobErrorTest, TheFirstMalformedGlobIsReported) {
 
 TEST(GlobErrorTest, ControlCharactersInTheMessageAreEscaped) {
   EXPECT_EQ(ErrorOf({"a\n[\x7F"}), "invalid glob 'a\\x0A[\\x7F': unclosed character class; missing ']'");
+  EXPECT_EQ(ErrorOf({"[x-\t]"}), "invalid glob '[x-\\x09]': invalid range; 'x' > '\\x09'");
 }
 
 TEST(GlobErrorTest, ATrailingBlankAfterAnEscapingBackslashIsTrimmedFirst) {
