@@ -1,0 +1,26 @@
+// Which files a tree run takes and which directories it enters: the glob set of -g/--glob
+// and the depth limit of --max-depth, both as ripgrep has them. Depth counts components of
+// the path relative to PATH: PATH itself is at depth 0, the entries directly in it at 1, so
+// --max-depth 0 takes nothing below PATH and --max-depth 1 only the files directly in it.
+// A file given as PATH itself is not judged here: it is always taken, as in ripgrep.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+#include "runs/glob_set.h"
+
+namespace vantrel {
+
+struct FileChoice {
+  GlobSet globs;
+  std::optional<std::size_t> max_depth;  // none: no limit
+
+  // relative_path: relative to PATH, '/' between components, as bytes.
+  bool TakesFile(std::string_view relative_path) const;
+  // As TakesFile; the empty path is PATH itself, entered unless the depth limit is 0.
+  bool EntersDirectory(std::string_view relative_path) const;
+};
+
+}  // namespace vantrel
