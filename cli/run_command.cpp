@@ -78,17 +78,14 @@ int RunCommand(const RunDescription& run, Console& console) {
   TerminalHost host(run.mode, console, output, backups, progress);
   const RunJob job(run.find, run.replacement, run.ask);
   const RunMode mode = RunModeOf(run.mode);
+  // The batch runs are quiet as grep is: the exit status says whether anything was found,
+  // and only failures are reported. The asking run says what the dialog says.
   if (walk) {
     WalkDirectory(run.path, mode, job, host, WalkOptions{run.follow_links, Threads(run)});
     progress.Finish();
-    output.Message(std::string(messages::kSearchFinished) + "\n");
+    if (run.mode == Mode::kInteractive) output.Message(std::string(messages::kSearchFinished) + "\n");
   } else {
-    const FileOutcome outcome = RunOnFile(mode, run.path, /*quiet=*/false, job, host);
-    if (run.mode != Mode::kInteractive) {
-      // The dialog's closing messages of a file run; the asking run shows its own.
-      if (outcome.failure == FileOutcome::Failure::kRead) output.Message(std::string(messages::kOpenFailed) + "\n");
-      if (outcome.found == 0 && !outcome.failed()) output.Message(std::string(messages::kNotFound) + "\n");
-    }
+    RunOnFile(mode, run.path, /*quiet=*/run.mode != Mode::kInteractive, job, host);
   }
   return ExitStatus(host, output, progress);
 }
