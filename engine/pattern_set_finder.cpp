@@ -1,7 +1,6 @@
 #include "engine/pattern_set_finder.h"
 
 #include <algorithm>
-#include <set>
 #include <utility>
 
 namespace vantrel {
@@ -11,48 +10,31 @@ namespace {
 // is another pass over the text, and lists that need more are not met in practice.
 constexpr int kQGramRounds = 3;
 
-// Distances a q-gram may start at.
-constexpr std::size_t kQGramDistances = 8;
+// The most starts the Teddy filter may let through; measured on text, beyond it the
+// q-grams are faster.
+constexpr double kTeddyPassRate = 1.0 / 1000;
+
+// The longest fixed prefix a q-gram part samples: 8-byte grams every 17 bytes.
+constexpr std::size_t kLongestPrefix = 24;
 
 bool NothingKnown(const MaskedPattern& pattern) {
   return std::all_of(pattern.mask.begin(), pattern.mask.end(), [](std::uint8_t m) { return m == 0; });
 }
 
-struct GramChoice {
-  std::size_t distance = 0;
-  std::size_t gram = 0;
-  std::size_t fitting = 0;   // patterns that have it
-  std::size_t distinct = 0;  // different grams among them: more is fewer compares per pass
-};
-
-GramChoice BestDistance(const std::vector<MaskedPattern>& patterns, const std::vector<std::size_t>& indices,
-                        std::size_t gram) {
-  GramChoice best;
-  for (std::size_t d = 0; d < kQGramDistances; ++d) {
-    GramChoice choice{d, gram, 0, 0};
-    std::set<Bytes> grams;
-    for (std::size_t i : indices) {
-      if (!QGramFinder::Fits(patterns[i], d, gram)) continue;
-      ++choice.fitting;
-      const auto from = patterns[i].bytes.begin() + static_cast<std::ptrdiff_t>(d);
-      grams.emplace(from, from + static_cast<std::ptrdiff_t>(gram));
-    }
-    choice.distinct = grams.size();
-    if (std::pair(choice.fitting, choice.distinct) > std::pair(best.fitting, best.distinct)) best = choice;
+// The fixed prefix the q-grams of a long list sample: the shortest, so every pattern with
+// one is in, when it is long enough for grams of four bytes or more (shorter grams are
+// common in text and let many probes through); else one that seven patterns in eight have,
+// leaving the short ones to a part of their own.
+std::size_t ChoosePrefix(const std::vector<MaskedPattern>& patterns, const std::vector<std::size_t>& indices) {
+  std::vector<std::size_t> known;
+  for (std::size_t i : indices) {
+    const std::size_t prefix = std::min(QGramFinder::FixedPrefix(patterns[i]), kLongestPrefix);
+    if (prefix > 0) known.push_back(prefix);
   }
-  return best;
-}
-
-// The longest gram that at least half the patterns have (a shorter one lets more starts
-// through), else the gram that most have.
-GramChoice ChooseGram(const std::vector<MaskedPattern>& patterns, const std::vector<std::size_t>& indices) {
-  GramChoice most;
-  for (std::size_t gram = QGramFinder::kMaxGram; gram >= 1; --gram) {
-    const GramChoice choice = BestDistance(patterns, indices, gram);
-    if (choice.fitting * 2 >= indices.size()) return choice;
-    if (choice.fitting > most.fitting) most = choice;
-  }
-  return most;
+  if (known.empty()) return 0;
+  std::sort(known.begin(), known.end());
+  if (QGramFinder::GramFor(known.front()) >= 4) return known.front();
+  return known[known.size() / 8];
 }
 
 std::vector<MaskedPattern> Select(const std::vector<MaskedPattern>& patterns, const std::vector<std::size_t>& indices) {
@@ -82,29 +64,31 @@ PatternSetFinder::PatternSetFinder(std::vector<MaskedPattern> patterns) : patter
     const std::size_t longest = *std::max_element(any.lengths.begin(), any.lengths.end());
     parts_.push_back(Part{std::move(any), std::move(anything), longest});
   }
-  if (rest.size() > kTeddyLimit) {
-    AddLongList(std::move(rest));
-  } else if (!rest.empty()) {
-    AddPart(std::move(rest));
-  }
+  if (!rest.empty()) AddList(std::move(rest));
 }
 
-void PatternSetFinder::AddLongList(std::vector<std::size_t> indices) {
-  for (int round = 0; round < kQGramRounds && indices.size() > kTeddyLimit; ++round) {
-    const GramChoice choice = ChooseGram(patterns_, indices);
-    if (choice.fitting == 0) break;
+// Teddy for a few patterns it filters well, q-grams for the others, a round at a time.
+void PatternSetFinder::AddList(std::vector<std::size_t> indices) {
+  for (int round = 0; round < kQGramRounds && indices.size() > 1 && !SuitsTeddy(indices); ++round) {
+    const std::size_t prefix = ChoosePrefix(patterns_, indices);
+    if (prefix == 0) break;
     std::vector<std::size_t> taken;
     std::vector<std::size_t> left;
-    for (std::size_t i : indices) {
-      (QGramFinder::Fits(patterns_[i], choice.distance, choice.gram) ? taken : left).push_back(i);
-    }
+    for (std::size_t i : indices) (QGramFinder::FixedPrefix(patterns_[i]) >= prefix ? taken : left).push_back(i);
     std::size_t longest = 0;
     for (std::size_t i : taken) longest = std::max(longest, patterns_[i].size());
-    QGramFinder finder(Select(patterns_, taken), choice.distance, choice.gram);
+    QGramFinder finder(Select(patterns_, taken), prefix);
     parts_.push_back(Part{std::move(finder), std::move(taken), longest});
     indices = std::move(left);
   }
   if (!indices.empty()) AddPart(std::move(indices));
+}
+
+// Up to eight patterns get a bucket each, and no other search filters them better; more
+// share buckets, and only some sets of them (capitals in text, say) still pass few starts.
+bool PatternSetFinder::SuitsTeddy(const std::vector<std::size_t>& indices) const {
+  if (indices.size() <= TeddyFinder::kBuckets) return true;
+  return indices.size() <= kTeddyLimit && TeddyFinder(Select(patterns_, indices)).EstimatedPassRate() <= kTeddyPassRate;
 }
 
 // A part of one pattern, or of a few: the pattern's own finder, or Teddy.

@@ -5,9 +5,9 @@
 //
 // Behind it, the search that suits the set: one plain pattern goes to PatternFinder; one
 // with wildcards to MaskedPatternFinder (anchors on its fixed bytes); a few together to
-// TeddyFinder; long lists to QGramFinder, with the patterns it cannot take (too short, or
-// with wildcards where it hashes) in a part of their own. Parts after the first search only
-// as far as the earliest hit so far.
+// TeddyFinder; long lists to QGramFinder, with the patterns it cannot take (a short fixed
+// prefix: short, or with wildcards early) in a part of their own. Parts after the first
+// search only as far as the earliest hit so far.
 #pragma once
 
 #include <cstddef>
@@ -29,8 +29,9 @@ class PatternSetFinder {
  public:
   using Hit = PatternHit;
 
-  // Up to this many patterns search with the Teddy filter; longer lists with q-grams.
-  static constexpr std::size_t kTeddyLimit = 16;
+  // Up to this many patterns may search with the Teddy filter, when it lets few enough
+  // starts through (TeddyFinder::EstimatedPassRate); longer lists with q-grams.
+  static constexpr std::size_t kTeddyLimit = 32;
 
   // patterns: one or more, each at least one byte.
   explicit PatternSetFinder(std::vector<MaskedPattern> patterns);
@@ -62,7 +63,8 @@ class PatternSetFinder {
   };
 
   void AddPart(std::vector<std::size_t> indices);
-  void AddLongList(std::vector<std::size_t> indices);
+  void AddList(std::vector<std::size_t> indices);
+  bool SuitsTeddy(const std::vector<std::size_t>& indices) const;
 
   std::vector<MaskedPattern> patterns_;
   std::vector<Part> parts_;

@@ -192,6 +192,23 @@ PatternHit TeddyFinder::FindPortable(const std::uint8_t* text, std::size_t lengt
   }
 }
 
+double TeddyFinder::EstimatedPassRate() const {
+  static const std::array<double, 256> shares = ByteShares();
+  double rate = 0;
+  for (std::size_t b = 0; b < kBuckets; ++b) {
+    double passing = 1;
+    for (std::size_t j = 0; j < tables_.count; ++j) {
+      double share = 0;
+      for (int v = 0; v < 256; ++v) {
+        if ((tables_.low[j][v & 15] & tables_.high[j][v >> 4] & (1u << b)) != 0) share += shares[v];
+      }
+      passing *= share;
+    }
+    rate += buckets_[b].empty() ? 0 : passing;
+  }
+  return rate;
+}
+
 PatternHit TeddyFinder::Verify(const std::uint8_t* text, std::size_t length, std::size_t s, unsigned buckets) const {
   PatternHit best;
   for (; buckets != 0; buckets &= buckets - 1) {

@@ -48,6 +48,10 @@ class TeddyFinder {
   std::size_t min_length() const { return min_length_; }
   const TeddyTables& tables() const { return tables_; }
 
+  // About what share of starts the filter lets through, in text where bytes are as common
+  // as their rank says: over about 1/500 the compares cost more than the filter.
+  double EstimatedPassRate() const;
+
   // For the kernels: the lowest pattern of `buckets` at start s of text[0, length), or none.
   PatternHit Verify(const std::uint8_t* text, std::size_t length, std::size_t s, unsigned buckets) const;
 
