@@ -7,12 +7,13 @@
 namespace vantrel {
 namespace {
 
-// Bits of hash: the bitmap stays about a thousand times emptier than it is long, so a probe
-// passes by a clash of hashes about once in a thousand; from 4 Kbit (first-level cache) to
-// 2 Mbit (256 KiB, the second level) for lists of thousands.
+// Bits of hash: the bitmap stays about 256 times emptier than it is long, so a probe passes
+// by a clash of hashes about once in 256, no more often than real grams pass in text, and the
+// bitmap of a list of a hundred texts (16 KiB) sits in the first-level cache; at most 2 Mbit
+// (256 KiB) for lists of thousands.
 unsigned HashBits(std::size_t entries) {
   unsigned bits = 12;
-  while (bits < 21 && (std::size_t{1} << bits) < entries * 1024) ++bits;
+  while (bits < 21 && (std::size_t{1} << bits) < entries * 256) ++bits;
   return bits;
 }
 
@@ -73,7 +74,7 @@ std::uint32_t QGramFinder::Hash(std::uint64_t key) const {
   return static_cast<std::uint32_t>((key * 0x9E3779B97F4A7C15u) >> shift_);
 }
 
-bool QGramFinder::Marked(std::uint32_t hash) const { return (bitmap_[hash / 64] >> (hash % 64) & 1) != 0; }
+std::uint64_t QGramFinder::Mark(std::uint32_t hash) const { return bitmap_[hash / 64] >> (hash % 64) & 1; }
 
 PatternHit QGramFinder::Find(std::span<const std::uint8_t> text) const {
   const std::uint8_t* data = text.data();
@@ -89,15 +90,15 @@ PatternHit QGramFinder::Find(std::span<const std::uint8_t> text) const {
     const std::array<std::uint32_t, 4> hashes = {
         Hash(Load64(data + p) & key_mask_), Hash(Load64(data + p + t) & key_mask_),
         Hash(Load64(data + p + 2 * t) & key_mask_), Hash(Load64(data + p + 3 * t) & key_mask_)};
-    if ((Marked(hashes[0]) | Marked(hashes[1]) | Marked(hashes[2]) | Marked(hashes[3])) == 0) continue;
+    if ((Mark(hashes[0]) | Mark(hashes[1]) | Mark(hashes[2]) | Mark(hashes[3])) == 0) continue;
     for (std::size_t k = 0; k < 4; ++k) {
-      if (!Marked(hashes[k])) continue;
+      if (Mark(hashes[k]) == 0) continue;
       if (const PatternHit hit = Probe(data, length, p + k * t, hashes[k]); hit.found()) return hit;
     }
   }
   for (; p <= last_probe; p += t) {
     const std::uint32_t h = Hash(LoadPartial(data + p, length - p) & key_mask_);
-    if (!Marked(h)) continue;
+    if (Mark(h) == 0) continue;
     if (const PatternHit hit = Probe(data, length, p, h); hit.found()) return hit;
   }
   return {};

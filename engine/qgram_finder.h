@@ -50,7 +50,7 @@ class QGramFinder {
   };
 
   std::uint32_t Hash(std::uint64_t key) const;
-  bool Marked(std::uint32_t hash) const;
+  std::uint64_t Mark(std::uint32_t hash) const;  // 1 when the bitmap has the hash, else 0
   PatternHit Probe(const std::uint8_t* text, std::size_t length, std::size_t p, std::uint32_t hash) const;
 
   std::vector<MaskedPattern> patterns_;

@@ -31,6 +31,8 @@ std::array<double, 256> ByteShares() {
 
 // The share of bytes that pattern byte i accepts.
 double AcceptedShare(const MaskedPattern& pattern, std::size_t i, const std::array<double, 256>& shares) {
+  if (pattern.mask[i] == 0xFF) return shares[pattern.bytes[i]];
+  if (pattern.mask[i] == 0) return 1;
   double accepted = 0;
   for (int v = 0; v < 256; ++v) {
     if ((v & pattern.mask[i]) == pattern.bytes[i]) accepted += shares[v];
