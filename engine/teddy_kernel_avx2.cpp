@@ -56,9 +56,9 @@ VANTREL_AVX2 TeddyScan Scan(const TeddyFinder& finder, const std::uint8_t* text,
     const __m256i second = Buckets<kCount>(text + s + 32, lookup);
     const __m256i any = _mm256_or_si256(first, second);
     if (_mm256_testz_si256(any, any)) continue;
-    alignas(32) std::array<std::uint8_t, 64> buckets;
-    _mm256_store_si256(reinterpret_cast<__m256i*>(buckets.data()), first);
-    _mm256_store_si256(reinterpret_cast<__m256i*>(buckets.data() + 32), second);
+    std::array<std::uint8_t, 64> buckets;
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(buckets.data()), first);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(buckets.data() + 32), second);
     std::uint64_t starts = NonZero(first) | std::uint64_t{NonZero(second)} << 32;
     for (; starts != 0; starts &= starts - 1) {
       const auto k = static_cast<std::size_t>(__builtin_ctzll(starts));

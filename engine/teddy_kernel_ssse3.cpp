@@ -53,9 +53,9 @@ VANTREL_SSSE3 TeddyScan Scan(const TeddyFinder& finder, const std::uint8_t* text
     const __m128i second = Buckets<kCount>(text + s + 16, lookup);
     std::uint32_t starts = NonZero(_mm_or_si128(first, second));
     if (starts == 0) continue;
-    alignas(16) std::array<std::uint8_t, 32> buckets;
-    _mm_store_si128(reinterpret_cast<__m128i*>(buckets.data()), first);
-    _mm_store_si128(reinterpret_cast<__m128i*>(buckets.data() + 16), second);
+    std::array<std::uint8_t, 32> buckets;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(buckets.data()), first);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(buckets.data() + 16), second);
     starts = NonZero(first) | NonZero(second) << 16;
     for (; starts != 0; starts &= starts - 1) {
       const auto k = static_cast<std::size_t>(__builtin_ctz(starts));
