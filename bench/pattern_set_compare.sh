@@ -22,14 +22,27 @@ text=$work/text.bin
 hex() { printf '%s' "$1" | od -An -tx1 | tr -d '\n' | sed 's/^ //'; }
 row() { printf '| %s | %s | %s | %s |\n' "$1" "$2" "$3" "$4" >>"$table"; }
 
-# compare LABEL OURS_CMD PEER_NAME PEER_CMD: medians of both, measured in turn, and their ratio.
+# Seconds one command takes, its output dropped (an absent list makes both sides exit 1).
+seconds() {
+  local start=$EPOCHREALTIME
+  eval "$1" >/dev/null 2>&1 || true
+  awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN{printf "%.6f\n", b - a}'
+}
+median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
+
+# compare LABEL OURS_CMD PEER_NAME PEER_CMD: the two run in turn, RUNS times each after one
+# warm-up, so a machine whose speed drifts (it is shared) slows both alike; the ratio is the
+# median of the ratios of each pair.
 compare() {
-  local label=$1 ours=$2 name=$3 peer=$4 csv=$work/h.csv
+  local label=$1 ours=$2 name=$3 peer=$4 pairs=$work/pairs
   echo "== $label" >&2
-  hyperfine -N --style none -i --warmup 1 --runs "$runs" --export-csv "$csv" "$ours" "$peer" >/dev/null 2>&1
-  mapfile -t m < <(tail -n +2 "$csv" | awk -F, '{print $4}')
-  row "$label" "$(printf '%.3f s' "${m[0]}")" "$name $(printf '%.3f s' "${m[1]}")" \
-      "$(awk -v a="${m[0]}" -v b="${m[1]}" 'BEGIN{printf "%.2fx", a/b}')"
+  seconds "$ours" >/dev/null
+  seconds "$peer" >/dev/null
+  : >"$pairs"
+  for ((i = 0; i < runs; i++)); do echo "$(seconds "$ours") $(seconds "$peer")" >>"$pairs"; done
+  row "$label" "$(awk '{print $1}' "$pairs" | median | xargs printf '%.3f s')" \
+      "$name $(awk '{print $2}' "$pairs" | median | xargs printf '%.3f s')" \
+      "$(awk '{print $1 / $2}' "$pairs" | median | xargs printf '%.2fx')"
 }
 
 # Both sides must find nothing (the lists are absent), or the comparison is not like for like.
@@ -61,7 +74,8 @@ expect_none "$B" plain "$plain" "$text"
 
 {
   echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')."
-  echo "Medians of $runs runs, hot page cache, whole processes; ratio = Vantrel's time / the peer's."
+  echo "Medians of $runs runs in turn with the peer, hot page cache, whole processes (wall time);"
+  echo "ratio = the median over the pairs of Vantrel's time / the peer's (below 1 is faster)."
   echo "Vantrel = bench/pattern_set_bench: the engine (PatternSetFinder) over the mapped file, not the"
   echo "command line (its --patch option does not exist yet)."
   echo "Lists: $(wc -l <"$work/words100.txt") absent texts of letters and spaces mixed like the data (words),"

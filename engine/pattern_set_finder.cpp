@@ -1,6 +1,7 @@
 #include "engine/pattern_set_finder.h"
 
 #include <algorithm>
+#include <type_traits>
 #include <utility>
 
 namespace vantrel {
@@ -123,22 +124,19 @@ PatternSetFinder::Hit PatternSetFinder::Find(std::span<const std::uint8_t> text)
 }
 
 PatternSetFinder::Hit PatternSetFinder::Part::Find(std::span<const std::uint8_t> text) const {
-  const auto global = [this](Hit hit) {
-    if (hit.found()) hit.index = indices[hit.index];
-    return hit;
-  };
-  const auto single = [this](std::int64_t offset) { return Hit{offset, offset >= 0 ? indices.front() : 0}; };
-  struct Visit {
-    const decltype(global)& g;
-    const decltype(single)& one;
-    std::span<const std::uint8_t> text;
-    Hit operator()(const PatternFinder& f) const { return one(f.Find(text)); }
-    Hit operator()(const MaskedPatternFinder& f) const { return one(f.Find(text)); }
-    Hit operator()(const TeddyFinder& f) const { return g(f.Find(text)); }
-    Hit operator()(const QGramFinder& f) const { return g(f.Find(text)); }
-    Hit operator()(const AnyBytes& f) const { return g(f.Find(text)); }
-  };
-  return std::visit(Visit{global, single, text}, finder);
+  return std::visit(
+      [&](const auto& part_finder) {
+        using Finder = std::decay_t<decltype(part_finder)>;
+        if constexpr (std::is_same_v<Finder, PatternFinder> || std::is_same_v<Finder, MaskedPatternFinder>) {
+          const std::int64_t offset = part_finder.Find(text);
+          return offset < 0 ? Hit{} : Hit{offset, indices.front()};
+        } else {
+          Hit hit = part_finder.Find(text);
+          if (hit.found()) hit.index = indices[hit.index];  // the part's own index, in the set
+          return hit;
+        }
+      },
+      finder);
 }
 
 PatternSetFinder::Hit PatternSetFinder::AnyBytes::Find(std::span<const std::uint8_t> text) const {
