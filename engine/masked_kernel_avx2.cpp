@@ -58,17 +58,22 @@ inline bool TooManyFailures(std::size_t failed, std::size_t searched) { return f
 template <bool kMasked, bool kThree>
 VANTREL_AVX2 inline std::int64_t Step256(const std::uint8_t* text, std::size_t s, const Anchors& anchors,
                                          const Needles& needles, const MaskedPattern& pattern, std::size_t& failed) {
-  __m256i agree[8];
-  for (std::size_t k = 0; k < 8; ++k) agree[k] = Agree<kMasked, kThree>(text + s + 32 * k, anchors, needles);
-  const __m256i any = _mm256_or_si256(
-      _mm256_or_si256(_mm256_or_si256(agree[0], agree[1]), _mm256_or_si256(agree[2], agree[3])),
-      _mm256_or_si256(_mm256_or_si256(agree[4], agree[5]), _mm256_or_si256(agree[6], agree[7])));
+  // Written out: a loop over an array of eight left them in memory, not in registers.
+  const __m256i a = Agree<kMasked, kThree>(text + s, anchors, needles);
+  const __m256i b = Agree<kMasked, kThree>(text + s + 32, anchors, needles);
+  const __m256i c = Agree<kMasked, kThree>(text + s + 64, anchors, needles);
+  const __m256i d = Agree<kMasked, kThree>(text + s + 96, anchors, needles);
+  const __m256i e = Agree<kMasked, kThree>(text + s + 128, anchors, needles);
+  const __m256i f = Agree<kMasked, kThree>(text + s + 160, anchors, needles);
+  const __m256i g = Agree<kMasked, kThree>(text + s + 192, anchors, needles);
+  const __m256i h = Agree<kMasked, kThree>(text + s + 224, anchors, needles);
+  const __m256i any = _mm256_or_si256(_mm256_or_si256(_mm256_or_si256(a, b), _mm256_or_si256(c, d)),
+                                      _mm256_or_si256(_mm256_or_si256(e, f), _mm256_or_si256(g, h)));
   if (_mm256_testz_si256(any, any)) return -1;
-  for (std::size_t k = 0; k < 8; k += 2) {
-    const std::int64_t hit = Verify(text, s + 32 * k, Bits(agree[k], agree[k + 1]), pattern, failed);
-    if (hit >= 0) return hit;
-  }
-  return -1;
+  if (const std::int64_t hit = Verify(text, s, Bits(a, b), pattern, failed); hit >= 0) return hit;
+  if (const std::int64_t hit = Verify(text, s + 64, Bits(c, d), pattern, failed); hit >= 0) return hit;
+  if (const std::int64_t hit = Verify(text, s + 128, Bits(e, f), pattern, failed); hit >= 0) return hit;
+  return Verify(text, s + 192, Bits(g, h), pattern, failed);
 }
 
 template <bool kMasked>
