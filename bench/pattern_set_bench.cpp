@@ -6,11 +6,17 @@
 //   pattern_set_bench lines LIST FILE       each line of LIST a plain text pattern (rg -F -f LIST)
 //   pattern_set_bench hex PATTERN FILE      one hex pattern with `?` nibbles, through PatternSetFinder
 //   pattern_set_bench plain PATTERN FILE    one hex pattern without `?`, through PatternFinder as today
+//   pattern_set_bench memory FILE ROUNDS KIND:ARG...   the engine alone: the searches above (KIND
+//                                                    lines, hex or plain) over the file mapped and
+//                                                    read once beforehand, in turn ROUNDS times;
+//                                                    prints KIND, ARG and the median GB/s of each
 //   pattern_set_bench absent-words FILE COUNT SEED    COUNT texts of 9-17 letters and spaces, mixed
 //                                                    like the text data, that FILE does not hold
 //   pattern_set_bench absent-pieces FILE COUNT SEED   COUNT pieces of FILE of 9-17 bytes, one letter
 //                                                    changed in the second half, that FILE does not hold
 // Exit status 0 when something was found, 1 when not, 2 on trouble, as vantrel's.
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -60,10 +66,11 @@ std::vector<MaskedPattern> TextPatterns(const std::vector<std::string>& lines) {
   return patterns;
 }
 
-// Every occurrence, each search going on behind the last hit; `find` gives the offset in
-// the text it is given and the length of what it found.
-int CountAll(std::span<const std::uint8_t> text,
-             const std::function<std::pair<std::int64_t, std::size_t>(std::span<const std::uint8_t>)>& find) {
+// A search for every occurrence in a text, each going on behind the last hit: the count.
+using Search = std::function<std::uint64_t(std::span<const std::uint8_t>)>;
+
+template <class Find>
+std::uint64_t CountAll(std::span<const std::uint8_t> text, const Find& find) {
   std::uint64_t count = 0;
   std::size_t from = 0;
   while (from < text.size()) {
@@ -72,21 +79,55 @@ int CountAll(std::span<const std::uint8_t> text,
     ++count;
     from += static_cast<std::size_t>(offset) + length;
   }
-  std::printf("%llu\n", static_cast<unsigned long long>(count));
-  return count > 0 ? 0 : 1;
+  return count;
 }
 
-int SearchSet(const std::vector<MaskedPattern>& patterns, std::span<const std::uint8_t> text) {
-  const PatternSetFinder finder(patterns);
-  return CountAll(text, [&](std::span<const std::uint8_t> rest) {
-    const PatternSetFinder::Hit hit = finder.Find(rest);
-    return std::pair{hit.offset, hit.found() ? patterns[hit.index].size() : 0};
-  });
+Search SetSearch(std::vector<MaskedPattern> patterns) {
+  auto finder = std::make_shared<const PatternSetFinder>(std::move(patterns));
+  return [finder](std::span<const std::uint8_t> text) {
+    return CountAll(text, [&](std::span<const std::uint8_t> rest) {
+      const PatternSetFinder::Hit hit = finder->Find(rest);
+      return std::pair{hit.offset, hit.found() ? finder->patterns()[hit.index].size() : 0};
+    });
+  };
 }
 
-int SearchPlain(const Bytes& pattern, std::span<const std::uint8_t> text) {
-  const PatternFinder finder(pattern);
-  return CountAll(text, [&](std::span<const std::uint8_t> rest) { return std::pair{finder.Find(rest), pattern.size()}; });
+Search PlainSearch(const Bytes& pattern) {
+  auto finder = std::make_shared<const PatternFinder>(pattern);
+  return [finder](std::span<const std::uint8_t> text) {
+    return CountAll(text, [&](std::span<const std::uint8_t> rest) { return std::pair{finder->Find(rest), finder->size()}; });
+  };
+}
+
+// kind: lines (arg a file of texts), hex (a hex pattern, through the set finder) or plain (a
+// hex pattern without `?`, through PatternFinder).
+Search Prepare(const std::string& kind, const std::string& arg) {
+  if (kind == "lines") return SetSearch(TextPatterns(ReadLines(arg)));
+  if (kind == "hex") return SetSearch({ParseHexPattern(arg).pattern});
+  return PlainSearch(HexTextToBytes(arg));
+}
+
+// The engine alone, without mapping and page faults: every case in turn, `rounds` times.
+int MeasureInMemory(std::span<const std::uint8_t> text, int rounds, const std::vector<std::string>& cases) {
+  std::uint64_t sink = 0;
+  for (std::size_t i = 0; i < text.size(); i += 4096) sink += text[i];  // fault every page in first
+  std::vector<Search> searches;
+  for (const std::string& c : cases) searches.push_back(Prepare(c.substr(0, c.find(':')), c.substr(c.find(':') + 1)));
+  std::vector<std::vector<double>> seconds(cases.size());
+  for (int r = 0; r < rounds; ++r) {
+    for (std::size_t k = 0; k < cases.size(); ++k) {
+      const auto start = std::chrono::steady_clock::now();
+      sink += searches[k](text);
+      seconds[k].push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+  }
+  for (std::size_t k = 0; k < cases.size(); ++k) {
+    std::sort(seconds[k].begin(), seconds[k].end());
+    const double median = seconds[k][seconds[k].size() / 2];
+    std::printf("%s\t%s\t%.2f\n", cases[k].substr(0, cases[k].find(':')).c_str(), cases[k].substr(cases[k].find(':') + 1).c_str(),
+                static_cast<double>(text.size()) / median / 1e9);
+  }
+  return sink == 1 ? 1 : 0;  // the sink keeps the searches from being left out
 }
 
 // Keeps the candidates the text does not hold: one pass, dropping each one found.
@@ -130,20 +171,24 @@ int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   const bool search = args.size() == 3 && (args[0] == "lines" || args[0] == "hex" || args[0] == "plain");
   const bool make = args.size() == 4 && (args[0] == "absent-words" || args[0] == "absent-pieces");
-  if (!search && !make) {
+  const bool memory = args.size() >= 4 && args[0] == "memory";
+  if (!search && !make && !memory) {
     std::fprintf(stderr,
                  "usage: pattern_set_bench lines LIST FILE | hex PATTERN FILE | plain PATTERN FILE |\n"
+                 "       memory FILE ROUNDS KIND:ARG... |\n"
                  "       absent-words FILE COUNT SEED | absent-pieces FILE COUNT SEED\n");
     return 2;
   }
-  const std::unique_ptr<MappedText> mapped = MapWhole(make ? args[1] : args[2]);
+  const std::string& path = search ? args[2] : args[1];
+  const std::unique_ptr<MappedText> mapped = MapWhole(path);
   if (!mapped) {
-    std::fprintf(stderr, "pattern_set_bench: cannot map %s\n", (make ? args[1] : args[2]).c_str());
+    std::fprintf(stderr, "pattern_set_bench: cannot map %s\n", path.c_str());
     return 2;
   }
   const std::span<const std::uint8_t> text = mapped->view.bytes();
   if (make) return MakeAbsentList(args[0], text, std::stoul(args[2]), static_cast<unsigned>(std::stoul(args[3])));
-  if (args[0] == "lines") return SearchSet(TextPatterns(ReadLines(args[1])), text);
-  if (args[0] == "hex") return SearchSet({ParseHexPattern(args[1]).pattern}, text);
-  return SearchPlain(HexTextToBytes(args[1]), text);
+  if (memory) return MeasureInMemory(text, std::stoi(args[2]), std::vector<std::string>(args.begin() + 3, args.end()));
+  const std::uint64_t count = Prepare(args[0], args[1])(text);
+  std::printf("%llu\n", static_cast<unsigned long long>(count));
+  return count > 0 ? 0 : 1;
 }
