@@ -26,9 +26,9 @@ class TerminalHost : public RunHost {
 
   void FileStarted(const std::filesystem::path& path) override;
   void Reached(std::int64_t offset) override { progress_.Reached(offset); }
-  void Listed(const std::filesystem::path& path, std::int64_t offset) override { ResultLine(path, offset); }
-  void Written(const std::filesystem::path& path, std::int64_t offset) override {
-    if (mode_ == Mode::kYes) ResultLine(path, offset);  // the asking mode shows its questions instead
+  void Listed(const std::filesystem::path& path, const Match& match) override { ResultLine(path, match.offset); }
+  void Written(const std::filesystem::path& path, const Match& match) override {
+    if (mode_ == Mode::kYes) ResultLine(path, match.offset);  // the asking mode shows its questions instead
   }
   void FileDone(const std::filesystem::path& path, const FileOutcome& outcome) override;
   void Unlistable(const std::filesystem::path& dir, const SystemError& error) override;

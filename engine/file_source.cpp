@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "engine/os/fault_guard.h"
+
 namespace vantrel {
 
 SearchOptions ShareAmong(SearchOptions options, unsigned readers) {
@@ -64,6 +66,20 @@ Result<Stretch> FileSource::From(std::int64_t offset, std::size_t need) {
   }
   const std::int64_t start = std::min(offset, length());
   return Stretch{start, view_.bytes().subspan(static_cast<std::size_t>(start - view_start_))};
+}
+
+Result<Bytes> FileSource::Read(std::int64_t offset, std::size_t size) const {
+  const std::int64_t start = std::clamp<std::int64_t>(offset, 0, length_);
+  const std::int64_t end = std::clamp<std::int64_t>(offset + static_cast<std::int64_t>(size), start, length_);
+  Bytes bytes(static_cast<std::size_t>(end - start));
+  if (read_) {
+    std::copy_n(bytes_.begin() + start, bytes.size(), bytes.begin());
+    return bytes;
+  }
+  Result<std::size_t> got = file_.ReadAt(start, bytes);
+  if (!got) return got.error();
+  if (*got != bytes.size()) return os::FileShrankError();
+  return bytes;
 }
 
 Result<void> FileSource::MapViewAt(std::int64_t offset, std::size_t need) {

@@ -11,6 +11,7 @@
 #include <span>
 #include <vector>
 
+#include "engine/hex_text.h"
 #include "engine/os/mapped_file.h"
 #include "engine/result.h"
 
@@ -62,6 +63,10 @@ class FileSource {
   // overlap a search needs to see a whole pattern), and as many more as one view holds.
   // An error when a view of that part of the file cannot be mapped at any size.
   Result<Stretch> From(std::int64_t offset, std::size_t need);
+
+  // A copy of the bytes [offset, offset + size) that lie within the file; read from the file
+  // itself where it is mapped, so no view moves.
+  Result<Bytes> Read(std::int64_t offset, std::size_t size) const;
 
   // Whether the bytes come from a mapped view: reading them must then be guarded (see
   // os::ReadGuarded), since the file may shrink under the view.

@@ -8,8 +8,8 @@ namespace {
 // Keeps the first occurrence and stops there.
 class FirstOccurrence : public OccurrenceSink {
  public:
-  std::optional<std::int64_t> Found(std::int64_t offset) override {
-    first = offset;
+  std::optional<std::int64_t> Found(PatternHit hit) override {
+    first = hit.offset;
     return std::nullopt;
   }
   std::int64_t first = FIND_NOT_FOUND;

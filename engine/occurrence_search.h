@@ -9,6 +9,8 @@
 
 #include "engine/file_source.h"
 #include "engine/pattern_finder.h"
+#include "engine/pattern_hit.h"
+#include "engine/pattern_set_finder.h"
 #include "engine/result.h"
 
 namespace vantrel {
@@ -16,15 +18,19 @@ namespace vantrel {
 class OccurrenceSink {
  public:
   virtual ~OccurrenceSink() = default;
-  // An occurrence starts at offset: the offset to search on from, or nothing to stop.
-  virtual std::optional<std::int64_t> Found(std::int64_t offset) = 0;
+  // An occurrence of pattern hit.index starts at hit.offset: the offset to search on from,
+  // or nothing to stop.
+  virtual std::optional<std::int64_t> Found(PatternHit hit) = 0;
   // Every start before offset has been tried (for a progress display).
   virtual void Reached(std::int64_t /*offset*/) {}
 };
 
-// Searches source for the finder's pattern from `from` on. An empty pattern is found at every
-// offset that has a byte. An error when a part of the file cannot be mapped, or when the file
-// became shorter while it was read.
+// Searches source from `from` on: at each offset the earliest occurrence of any of the
+// patterns, the one listed first among those that start there. An error when a part of the
+// file cannot be mapped, or when the file became shorter while it was read.
+Result<void> SearchOccurrences(FileSource& source, const PatternSetFinder& finder, OccurrenceSink& sink,
+                               std::int64_t from = 0);
+// The same for one plain pattern. An empty pattern is found at every offset that has a byte.
 Result<void> SearchOccurrences(FileSource& source, const PatternFinder& finder, OccurrenceSink& sink,
                                std::int64_t from = 0);
 

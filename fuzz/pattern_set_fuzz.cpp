@@ -20,7 +20,7 @@
 #include "engine/qgram_finder.h"
 #include "engine/teddy_finder.h"
 #include "fuzz/check.h"
-#include "tests/engine/naive_pattern_set.h"
+#include "tests/support/naive_pattern_set.h"
 
 namespace {
 

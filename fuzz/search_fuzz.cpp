@@ -71,7 +71,8 @@ void CheckWindowedSearch(const Bytes& text, const Bytes& pattern, std::int64_t e
     class Check : public OccurrenceSink {
      public:
       Check(const Bytes& text, const Bytes& pattern) : text_(text), pattern_(pattern) {}
-      std::optional<std::int64_t> Found(std::int64_t offset) override {
+      std::optional<std::int64_t> Found(PatternHit hit) override {
+      const std::int64_t offset = hit.offset;
         const Bytes rest(text_.begin() + static_cast<std::ptrdiff_t>(from_), text_.end());
         const std::int64_t naive = Naive(rest, pattern_);
         FUZZ_CHECK(naive >= 0 && offset == naive + from_);

@@ -1,6 +1,7 @@
 // The part every run on one file shares: open the file, search it with the job's finder
-// through the engine's occurrence loop, and hand each occurrence to the run, which says where
-// to go on. A file met before in the walk is passed over at its first occurrence.
+// through the engine's occurrence loop, and hand each occurrence to the run, with the
+// bytes the job asks to report, and the run says where to go on. A file met before in the
+// walk is passed over at its first occurrence.
 #pragma once
 
 #include <cstdint>
@@ -15,8 +16,8 @@
 
 namespace vantrel {
 
-// Given an occurrence's offset: where to search on, or nothing to stop.
-using OnOccurrence = std::function<std::optional<std::int64_t>(std::int64_t offset)>;
+// Given an occurrence: where to search on, or nothing to stop.
+using OnOccurrence = std::function<std::optional<std::int64_t>(Match& match)>;
 
 // Fills outcome.searched, and outcome.failure/error with kRead when the file cannot be
 // opened or read, and outcome.met_before; the rest is the run's.

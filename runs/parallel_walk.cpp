@@ -24,7 +24,7 @@ constexpr std::size_t kMaxKeptNews = 16384;
 struct News {
   enum class Kind { kStarted, kReached, kListed, kWritten, kDone, kUnlistable };
   Kind kind;
-  std::int64_t offset = 0;
+  Match match;  // for kListed and kWritten; kReached keeps its offset here
 };
 
 // One item of the walk, in walk order: a file to run on, or a directory that could not be listed.
@@ -92,17 +92,17 @@ class SlotHost : public RunHost {
   SlotHost(ParallelWalk& walk, std::uint64_t seq, Slot& slot) : walk_(walk), seq_(seq), slot_(slot) {}
   bool Prompt(std::string_view, PromptKind) override { return false; }  // batch runs ask nothing
   Result<void> BeforeWrite(const std::filesystem::path& path) override { return walk_.host().BeforeWrite(path); }
-  void FileStarted(const std::filesystem::path&) override { walk_.Keep(seq_, slot_, {News::Kind::kStarted}); }
-  void Reached(std::int64_t offset) override { walk_.Keep(seq_, slot_, {News::Kind::kReached, offset}); }
-  void Listed(const std::filesystem::path&, std::int64_t offset) override {
-    walk_.Keep(seq_, slot_, {News::Kind::kListed, offset});
+  void FileStarted(const std::filesystem::path&) override { walk_.Keep(seq_, slot_, {News::Kind::kStarted, {}}); }
+  void Reached(std::int64_t offset) override { walk_.Keep(seq_, slot_, {News::Kind::kReached, Match{offset, 0, {}, {}, {}}}); }
+  void Listed(const std::filesystem::path&, const Match& match) override {
+    walk_.Keep(seq_, slot_, {News::Kind::kListed, match});
   }
-  void Written(const std::filesystem::path&, std::int64_t offset) override {
-    walk_.Keep(seq_, slot_, {News::Kind::kWritten, offset});
+  void Written(const std::filesystem::path&, const Match& match) override {
+    walk_.Keep(seq_, slot_, {News::Kind::kWritten, match});
   }
   void FileDone(const std::filesystem::path&, const FileOutcome& outcome) override {
     slot_.outcome = outcome;  // read by the hand-on only after the kDone below
-    walk_.Keep(seq_, slot_, {News::Kind::kDone});
+    walk_.Keep(seq_, slot_, {News::Kind::kDone, {}});
   }
   bool Stopped() override { return walk_.stopped(); }
 
@@ -169,7 +169,7 @@ void ParallelWalk::Add(std::filesystem::path path, std::optional<SystemError> un
   slot.path = std::move(path);
   if (unlistable) {
     slot.error = *unlistable;
-    slot.news.push_back({News::Kind::kUnlistable});
+    slot.news.push_back({News::Kind::kUnlistable, {}});
   } else {
     work_.emplace_back(seq, &slot);
     work_ready_.notify_one();
@@ -247,9 +247,9 @@ void ParallelWalk::Replay(const Slot& slot, const std::vector<News>& news) {
   for (const News& item : news) {
     switch (item.kind) {
       case News::Kind::kStarted: host_.FileStarted(slot.path); break;
-      case News::Kind::kReached: host_.Reached(item.offset); break;
-      case News::Kind::kListed: host_.Listed(slot.path, item.offset); break;
-      case News::Kind::kWritten: host_.Written(slot.path, item.offset); break;
+      case News::Kind::kReached: host_.Reached(item.match.offset); break;
+      case News::Kind::kListed: host_.Listed(slot.path, item.match); break;
+      case News::Kind::kWritten: host_.Written(slot.path, item.match); break;
       case News::Kind::kDone: host_.FileDone(slot.path, slot.outcome); break;
       case News::Kind::kUnlistable: host_.Unlistable(slot.path, slot.error); break;
     }

@@ -18,24 +18,34 @@ void Fail(FileOutcome& outcome, Failure failure, SystemError error = {}) {
   outcome.error = std::move(error);
 }
 
-// The first occurrence, searched from the start of the file; -1 when there is none or the
-// file could not be read (outcome says which).
-std::int64_t FindFirst(const std::filesystem::path& path, const RunJob& job, RunHost& host, const FileRunContext& context,
-                       FileOutcome& outcome) {
-  std::int64_t first = -1;
-  ScanFile(path, job, host, context, outcome, [&first](std::int64_t offset) -> std::optional<std::int64_t> {
-    first = offset;
+// How far behind an occurrence a pass goes on: behind the pattern found, and behind its
+// replacement when writing, so a replacement that holds the pattern is not found again.
+std::int64_t Advance(const RunJob& job, const Match& match, bool writing) {
+  std::size_t length = std::max<std::size_t>(job.pattern(match.pattern).size(), 1);
+  if (writing) length = std::max(length, (*job.replacements)[match.pattern].size());
+  return match.offset + static_cast<std::int64_t>(length);
+}
+
+// The first occurrence, searched from the start of the file; nothing when there is none or
+// the file could not be read (outcome says which).
+std::optional<Match> FindFirst(const std::filesystem::path& path, const RunJob& job, RunHost& host,
+                               const FileRunContext& context, FileOutcome& outcome) {
+  std::optional<Match> first;
+  ScanFile(path, job, host, context, outcome, [&first](Match& match) -> std::optional<std::int64_t> {
+    first = std::move(match);
     return std::nullopt;
   });
   return first;
 }
 
 // One write of the ask run, with its own open and checked close; false when the run ends.
-bool AskedWrite(const std::filesystem::path& path, std::int64_t offset, const RunJob& job, RunHost& host,
+bool AskedWrite(const std::filesystem::path& path, Match& match, const RunJob& job, RunHost& host,
                 FileOutcome& outcome) {
   Result<void> ready = host.BeforeWrite(path);
-  Result<WriteOutcome> write = ready ? WriteIfUnchanged(path, offset, job.finder.pattern(), *job.replacement)
-                                     : Result<WriteOutcome>(ready.error());
+  Result<WriteOutcome> write =
+      ready ? WriteIfUnchanged(path, match.offset, job.pattern(match.pattern), (*job.replacements)[match.pattern],
+                               job.keep_mtime, &match.found)
+            : Result<WriteOutcome>(ready.error());
   if (!write) {
     host.Prompt(messages::kWriteFailed, PromptKind::kWarning);
     Fail(outcome, Failure::kWrite, write.error());
@@ -44,11 +54,11 @@ bool AskedWrite(const std::filesystem::path& path, std::int64_t offset, const Ru
   if (*write == WriteOutcome::kChanged) {
     host.Prompt(messages::kFileChanged, PromptKind::kWarning);
     Fail(outcome, Failure::kChanged);
-    outcome.changed_at = offset;
+    outcome.changed_at = match.offset;
     return false;
   }
   ++outcome.written;
-  host.Written(path, offset);
+  host.Written(path, match);
   return true;
 }
 
@@ -56,26 +66,26 @@ void AskLoop(const std::filesystem::path& path, bool quiet, const RunJob& job, R
              FileOutcome& outcome) {
   const std::string path_text = os::PathText(path);
   for (;;) {
-    // A pattern of zero bytes (a lone digit in the box) is nothing to find: searching for it
+    // A pattern of no bytes (a lone digit in the box) is nothing to find: searching for it
     // would "find" offset 0 of every file and write the replacement there.
-    const std::int64_t r = job.finder.size() == 0 ? -1 : FindFirst(path, job, host, context, outcome);
+    std::optional<Match> match = job.finder ? FindFirst(path, job, host, context, outcome) : std::nullopt;
     context.met = nullptr;  // later searches are of the file already met
     if (outcome.met_before) return;
     if (outcome.failure == Failure::kRead) {
       if (!quiet) host.Prompt(messages::kOpenFailed, PromptKind::kWarning);
       return;
     }
-    if (r < 0) {
+    if (!match) {
       if (!quiet) host.Prompt(messages::kNotFound, PromptKind::kInformation);
       return;
     }
     ++outcome.found;
-    if (!job.replacement) {
-      host.Prompt(messages::Found(path_text, r, false), PromptKind::kOkQuestion);
+    if (!job.replacements) {
+      host.Prompt(messages::Found(path_text, match->offset, false), PromptKind::kOkQuestion);
       return;
     }
-    if (job.ask && !host.Prompt(messages::Found(path_text, r, true), PromptKind::kYesNo)) return;
-    if (!AskedWrite(path, r, job, host, outcome)) return;
+    if (job.ask && !host.Prompt(messages::Found(path_text, match->offset, true), PromptKind::kYesNo)) return;
+    if (!AskedWrite(path, *match, job, host, outcome)) return;
     if (!host.Prompt(messages::kReplacedGoOn, PromptKind::kYesNo)) return;
   }
 }
@@ -85,24 +95,25 @@ void AskLoop(const std::filesystem::path& path, bool quiet, const RunJob& job, R
 class ReplacePass {
  public:
   ReplacePass(const std::filesystem::path& path, const RunJob& job, RunHost& host, FileOutcome& outcome)
-      : path_(path), job_(job), host_(host), outcome_(outcome),
-        advance_(static_cast<std::int64_t>(std::max({job.finder.size(), job.replacement->size(), std::size_t{1}}))) {}
+      : path_(path), job_(job), host_(host), outcome_(outcome) {}
 
-  std::optional<std::int64_t> Replace(std::int64_t offset) {
+  std::optional<std::int64_t> Replace(Match& match) {
     ++outcome_.found;
     if (!writer_ && !OpenWriter()) return std::nullopt;
-    Result<WriteOutcome> write = writer_->Replace(offset, job_.finder.pattern(), *job_.replacement);
+    Result<WriteOutcome> write = writer_->Replace(match.offset, job_.pattern(match.pattern),
+                                                  (*job_.replacements)[match.pattern], &match.found);
     if (!write) {
       Fail(outcome_, Failure::kWrite, write.error());
       return std::nullopt;
     }
     if (*write == WriteOutcome::kChanged) {
       Fail(outcome_, Failure::kChanged);
-      outcome_.changed_at = offset;
+      outcome_.changed_at = match.offset;
       return std::nullopt;
     }
-    written_.push_back(offset);
-    return offset + advance_;
+    const std::int64_t next = Advance(job_, match, true);
+    written_.push_back(std::move(match));
+    return next;
   }
 
   // Closes the writer; a close that fails undoes every write, so none is reported.
@@ -113,13 +124,13 @@ class ReplacePass {
       written_.clear();
     }
     outcome_.written = static_cast<std::int64_t>(written_.size());
-    for (std::int64_t offset : written_) host_.Written(path_, offset);
+    for (const Match& match : written_) host_.Written(path_, match);
   }
 
  private:
   bool OpenWriter() {
     Result<void> ready = host_.BeforeWrite(path_);
-    Result<CarefulWriter> opened = ready ? CarefulWriter::Open(path_) : Result<CarefulWriter>(ready.error());
+    Result<CarefulWriter> opened = ready ? CarefulWriter::Open(path_, job_.keep_mtime) : Result<CarefulWriter>(ready.error());
     if (!opened) {
       Fail(outcome_, Failure::kWrite, opened.error());
       return false;
@@ -132,9 +143,8 @@ class ReplacePass {
   const RunJob& job_;
   RunHost& host_;
   FileOutcome& outcome_;
-  const std::int64_t advance_;
   std::optional<CarefulWriter> writer_;
-  std::vector<std::int64_t> written_;
+  std::vector<Match> written_;
 };
 
 }  // namespace
@@ -148,28 +158,31 @@ FileOutcome ReplaceInFile(const std::filesystem::path& path, bool quiet, const R
   return outcome;
 }
 
-FileOutcome ReplaceAllInFile(const std::filesystem::path& path, const RunJob& job, RunHost& host, const FileRunContext& context) {
+FileOutcome ReplaceAllInFile(const std::filesystem::path& path, const RunJob& job, RunHost& host,
+                             const FileRunContext& context) {
   FileOutcome outcome;
   host.FileStarted(path);
-  if (job.replacement) {
+  if (job.finder && job.replacements) {
     ReplacePass pass(path, job, host, outcome);
-    ScanFile(path, job, host, context, outcome, [&pass](std::int64_t offset) { return pass.Replace(offset); });
+    ScanFile(path, job, host, context, outcome, [&pass](Match& match) { return pass.Replace(match); });
     pass.Finish();
   }
   host.FileDone(path, outcome);
   return outcome;
 }
 
-FileOutcome ListInFile(const std::filesystem::path& path, const RunJob& job, RunHost& host, const FileRunContext& context) {
+FileOutcome ListInFile(const std::filesystem::path& path, const RunJob& job, RunHost& host,
+                       const FileRunContext& context) {
   FileOutcome outcome;
   host.FileStarted(path);
-  const auto advance = static_cast<std::int64_t>(std::max<std::size_t>(job.finder.size(), 1));
-  ScanFile(path, job, host, context, outcome, [&](std::int64_t offset) -> std::optional<std::int64_t> {
-    ++outcome.found;
-    host.Listed(path, offset);
-    if (host.Stopped()) return std::nullopt;
-    return offset + advance;
-  });
+  if (job.finder) {
+    ScanFile(path, job, host, context, outcome, [&](Match& match) -> std::optional<std::int64_t> {
+      ++outcome.found;
+      host.Listed(path, match);
+      if (host.Stopped()) return std::nullopt;
+      return Advance(job, match, false);
+    });
+  }
   host.FileDone(path, outcome);
   return outcome;
 }

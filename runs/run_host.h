@@ -9,6 +9,7 @@
 
 #include "engine/result.h"
 #include "runs/file_outcome.h"
+#include "runs/run_job.h"
 
 namespace vantrel {
 
@@ -36,8 +37,8 @@ class RunHost {
   // News, for output and progress. A file's news come between FileStarted and FileDone.
   virtual void FileStarted(const std::filesystem::path& /*path*/) {}
   virtual void Reached(std::int64_t /*offset*/) {}  // the search of the current file got this far
-  virtual void Listed(const std::filesystem::path& /*path*/, std::int64_t /*offset*/) {}   // an occurrence, listed
-  virtual void Written(const std::filesystem::path& /*path*/, std::int64_t /*offset*/) {}  // a replacement reached the file
+  virtual void Listed(const std::filesystem::path& /*path*/, const Match& /*match*/) {}   // an occurrence, listed
+  virtual void Written(const std::filesystem::path& /*path*/, const Match& /*match*/) {}  // a replacement reached the file
   virtual void FileDone(const std::filesystem::path& /*path*/, const FileOutcome& /*outcome*/) {}
   // A directory of a walk that could not be listed; the walk goes on with its siblings.
   virtual void Unlistable(const std::filesystem::path& /*dir*/, const SystemError& /*error*/) {}

@@ -2,25 +2,46 @@
 // command line's arguments) and shared by every file of a walk.
 #pragma once
 
+#include <cstddef>
 #include <optional>
-#include <utility>
+#include <vector>
 
 #include "engine/file_source.h"
 #include "engine/hex_text.h"
-#include "engine/pattern_finder.h"
+#include "engine/masked_pattern.h"
+#include "engine/pattern_set_finder.h"
 
 namespace vantrel {
 
 struct RunJob {
-  RunJob(Bytes find, std::optional<Bytes> replace, bool ask_first = true)
-      : finder(find), replacement(std::move(replace)), ask(ask_first) {}
+  // One plain pattern and its replacement: the dialog's job. A pattern of no bytes (a lone
+  // digit in the box) finds nothing.
+  RunJob(const Bytes& find, const std::optional<Bytes>& replace, bool ask_first = true);
+  // Patterns with unknown bits, each with its replacement, whose unknown bits keep the
+  // file's (a patch list, or -f/-r with wildcards).
+  RunJob(std::vector<MaskedPattern> finds, std::optional<std::vector<MaskedPattern>> replaces, bool ask_first = true);
 
-  PatternFinder finder;  // the pattern to find, set up once
-  // The bytes to write over each occurrence; nothing when there is nothing to write (the
-  // dialog's replace box is empty). Present but empty writes no byte.
-  std::optional<Bytes> replacement;
-  bool ask = true;        // ask before each replacement ("替换时询问")
-  SearchOptions search;   // how files are read
+  // The patterns to find, set up once; nothing when there is nothing to find.
+  std::optional<PatternSetFinder> finder;
+  // By pattern, the bytes to write over each occurrence; nothing when there is nothing to
+  // write (the dialog's replace box is empty). A replacement of no bytes writes nothing.
+  std::optional<std::vector<MaskedPattern>> replacements;
+  bool ask = true;            // ask before each replacement ("替换时询问")
+  SearchOptions search;       // how files are read
+  std::size_t context = 0;    // bytes to report before and after each occurrence
+  bool found_bytes = false;   // report the bytes found at each occurrence
+  bool keep_mtime = false;    // give a written file back its modification time
+
+  const MaskedPattern& pattern(std::size_t index) const { return finder->patterns()[index]; }
+};
+
+// An occurrence as a run reports it.
+struct Match {
+  std::int64_t offset = 0;
+  std::size_t pattern = 0;  // which of the job's patterns
+  Bytes found;              // the bytes there (before a write), when the job asks for them
+  Bytes before;             // up to job.context bytes before the occurrence
+  Bytes after;              // and after it
 };
 
 }  // namespace vantrel

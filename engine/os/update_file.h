@@ -11,6 +11,13 @@
 
 namespace vantrel::os {
 
+// A file's modification time, in the platform's own ticks (nanoseconds since 1970 on POSIX,
+// 100-nanosecond units since 1601 on Windows): kept and set back, never shown.
+struct FileTime {
+  std::int64_t ticks = 0;
+  friend bool operator==(const FileTime&, const FileTime&) = default;
+};
+
 // The operations a careful write needs of a file open for update; tests put a stream in its
 // place that fails on the call they choose.
 class UpdateStream {
@@ -22,6 +29,9 @@ class UpdateStream {
   virtual Result<void> WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes) = 0;
   // Cuts the file back to length (used only to undo a growth).
   virtual Result<void> Truncate(std::int64_t length) = 0;
+  // The file's modification time, and setting it (the next writes will not move it).
+  virtual Result<FileTime> ModificationTime() = 0;
+  virtual Result<void> SetModificationTime(FileTime time) = 0;
   // Closes the file and reports whether the platform accepted it.
   virtual Result<void> Close() = 0;
 };
@@ -40,6 +50,8 @@ class UpdateFile final : public UpdateStream {
   Result<std::size_t> ReadAt(std::int64_t offset, std::span<std::uint8_t> out) override;
   Result<void> WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes) override;
   Result<void> Truncate(std::int64_t length) override;
+  Result<FileTime> ModificationTime() override;
+  Result<void> SetModificationTime(FileTime time) override;
   Result<void> Close() override;
 
  private:

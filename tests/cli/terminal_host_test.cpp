@@ -73,7 +73,7 @@ TEST_F(TerminalHostTest, TurnsTheNewsOfARunIntoLinesAndCounts) {
   TerminalHost host(Mode::kYes, console_, output, backups_, progress);
   FileOutcome written;
   written.found = 1;
-  host.Written("a.bin", 0x1A2B);
+  host.Written("a.bin", Match{0x1A2B, 0, {}, {}, {}});
   host.FileDone("a.bin", written);
   FileOutcome changed;
   changed.found = 1;

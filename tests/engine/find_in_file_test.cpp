@@ -8,6 +8,7 @@
 
 #include "engine/occurrence_search.h"
 #include "engine/os/mapped_file.h"
+#include "tests/support/naive_pattern_set.h"
 #include "tests/support/random_bytes.h"
 #include "tests/support/temp_dir.h"
 
@@ -106,7 +107,8 @@ TEST_F(FindInFileTest, WindowedSearchAgreesWithTheOracleOnRandomFiles) {
 // Every occurrence the loop hands out, with the caller going on at the next byte each time.
 class AllOccurrences : public OccurrenceSink {
  public:
-  std::optional<std::int64_t> Found(std::int64_t offset) override {
+  std::optional<std::int64_t> Found(PatternHit hit) override {
+      const std::int64_t offset = hit.offset;
     offsets.push_back(offset);
     return offset + 1;
   }
@@ -132,6 +134,49 @@ TEST_F(FindInFileTest, TheOccurrenceLoopMeetsEveryOccurrenceReadOrMapped) {
       ASSERT_TRUE(SearchOccurrences(*source, finder, all).ok());
       EXPECT_EQ(all.offsets, testing::NaiveOccurrences(text, pattern, 1)) << "round " << round << " read limit " << options.read_limit;
     }
+  }
+}
+
+// A set of patterns of different lengths, some with unknown nibbles, searched in views of one
+// granule: each hit is the oracle's (earliest start, then the pattern listed first), also
+// where a longer pattern would reach past a view's end, and the caller goes on behind it.
+TEST_F(FindInFileTest, TheOccurrenceLoopFindsASetAsTheOracleDoesAcrossViews) {
+  const auto granule = os::MapGranularity();
+  std::mt19937 rng(23);
+  const auto path = dir_ / "set.bin";
+  for (int round = 0; round < 40; ++round) {
+    const Bytes text = testing::RandomBytes(rng, granule * 2 + rng() % granule, 2);
+    std::vector<MaskedPattern> patterns;
+    for (std::size_t i = 0, count = 1 + rng() % 4; i < count; ++i) {
+      MaskedPattern pattern = ExactPattern(testing::RandomBytes(rng, 1 + rng() % 14, 2));
+      if (rng() % 3 == 0) pattern.mask[rng() % pattern.size()] = 0xF0;
+      for (std::size_t k = 0; k < pattern.size(); ++k) pattern.bytes[k] &= pattern.mask[k];
+      patterns.push_back(pattern);
+    }
+    testing::WriteFile(path, text);
+    const PatternSetFinder finder(patterns);
+    Result<FileSource> source = FileSource::Open(path, SearchOptions{granule, 0, {}});
+    ASSERT_TRUE(source.ok());
+    class Collect : public OccurrenceSink {
+     public:
+      explicit Collect(const std::vector<MaskedPattern>& set) : set_(set) {}
+      std::optional<std::int64_t> Found(PatternHit hit) override {
+        hits.push_back(hit);
+        return hit.offset + static_cast<std::int64_t>(set_[hit.index].size());
+      }
+      std::vector<PatternHit> hits;
+     private:
+      const std::vector<MaskedPattern>& set_;
+    } found(patterns);
+    ASSERT_TRUE(SearchOccurrences(*source, finder, found).ok());
+    std::vector<PatternHit> expected;
+    for (std::size_t from = 0;;) {
+      const PatternHit hit = testing::NaiveFindAny(Bytes(text.begin() + static_cast<std::ptrdiff_t>(from), text.end()), patterns);
+      if (!hit.found()) break;
+      expected.push_back({hit.offset + static_cast<std::int64_t>(from), hit.index});
+      from += static_cast<std::size_t>(hit.offset) + patterns[hit.index].size();
+    }
+    EXPECT_EQ(found.hits, expected) << "round " << round;
   }
 }
 
@@ -176,7 +221,8 @@ TEST_F(FindInFileTest, AFileCutShortUnderTheSearchIsAnErrorNotACrash) {
   class CutAtFirst : public OccurrenceSink {
    public:
     explicit CutAtFirst(std::filesystem::path file) : file_(std::move(file)) {}
-    std::optional<std::int64_t> Found(std::int64_t offset) override {
+    std::optional<std::int64_t> Found(PatternHit hit) override {
+      const std::int64_t offset = hit.offset;
       std::filesystem::resize_file(file_, 0);
       return offset + 1;
     }

@@ -6,7 +6,7 @@
 #include <random>
 #include <string>
 
-#include "tests/engine/naive_pattern_set.h"
+#include "tests/support/naive_pattern_set.h"
 #include "tests/support/random_bytes.h"
 
 namespace vantrel {

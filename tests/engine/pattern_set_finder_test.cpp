@@ -15,7 +15,7 @@
 #include "engine/masked_pattern_finder.h"
 #include "engine/qgram_finder.h"
 #include "engine/teddy_finder.h"
-#include "tests/engine/naive_pattern_set.h"
+#include "tests/support/naive_pattern_set.h"
 #include "tests/support/random_bytes.h"
 #include "tests/support/temp_dir.h"
 

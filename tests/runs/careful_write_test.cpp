@@ -33,6 +33,7 @@ struct FakeDisk {
   Bytes content;
   int calls = 0;
   int fail_at = 0;  // 0: nothing fails
+  os::FileTime time{};
 
   bool Fails() { return ++calls == fail_at; }
 };
@@ -59,6 +60,15 @@ class FakeStream : public os::UpdateStream {
   Result<void> Truncate(std::int64_t length) override {
     if (disk_.Fails()) return SystemError{5, "truncate failed"};
     disk_.content.resize(static_cast<std::size_t>(length));
+    return {};
+  }
+  Result<os::FileTime> ModificationTime() override {
+    if (disk_.Fails()) return SystemError{5, "stat failed"};
+    return disk_.time;
+  }
+  Result<void> SetModificationTime(os::FileTime time) override {
+    if (disk_.Fails()) return SystemError{5, "utime failed"};
+    disk_.time = time;
     return {};
   }
   Result<void> Close() override {
@@ -247,7 +257,7 @@ TEST_F(CarefulWriteTest, ADiskThatFillsUpHalfWayThroughAGrowingWriteLeavesTheFil
     testing::WriteFile(mount_point / "filler", Bytes(free_bytes - 2 * 4096, 0x55));
     const Bytes before = testing::ReadFile(file);
     testing::ScriptedHost host("00", "", /*ask=*/false);
-    host.job().replacement = Bytes(8193, 0x41);
+    host.job().replacements = std::vector<MaskedPattern>{ExactPattern(Bytes(8193, 0x41))};
     const FileOutcome outcome = ReplaceAllInFile(file, host.job(), host);
     if (outcome.failure != FileOutcome::Failure::kWrite) return 1;
     if (testing::ReadFile(file) != before) return 2;

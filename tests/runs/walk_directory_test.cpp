@@ -187,7 +187,7 @@ TEST_F(WalkDirectoryTest, TakesEveryFileOfAnOverlayWhoseLayersShareInodeNumbers)
     struct Counting : testing::ScriptedHost {
       using ScriptedHost::ScriptedHost;
       int* found = nullptr;
-      void Listed(const fs::path&, std::int64_t) override { ++*found; }
+      void Listed(const fs::path&, const Match&) override { ++*found; }
     } counting("50 41 54", "");
     counting.found = &found;
     WalkDirectory(root_ / "merged", RunMode::kList, counting.job(), counting);

@@ -53,6 +53,19 @@ Result<void> UpdateFile::Truncate(std::int64_t length) {
   return {};
 }
 
+Result<FileTime> UpdateFile::ModificationTime() {
+  struct stat st {};
+  if (fstat(static_cast<int>(file_), &st) != 0) return LastSystemError();
+  return FileTime{static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
+}
+
+Result<void> UpdateFile::SetModificationTime(FileTime time) {
+  const timespec times[2] = {{0, UTIME_OMIT},
+                             {static_cast<time_t>(time.ticks / 1'000'000'000), static_cast<long>(time.ticks % 1'000'000'000)}};
+  if (futimens(static_cast<int>(file_), times) != 0) return LastSystemError();
+  return {};
+}
+
 Result<void> UpdateFile::Close() {
   if (file_ < 0) return {};
   const int fd = static_cast<int>(std::exchange(file_, -1));

@@ -74,6 +74,19 @@ Result<void> UpdateFile::Truncate(std::int64_t length) {
   return {};
 }
 
+Result<FileTime> UpdateFile::ModificationTime() {
+  FILETIME written{};
+  if (!GetFileTime(AsHandle(file_), nullptr, nullptr, &written)) return LastSystemError();
+  return FileTime{static_cast<std::int64_t>((static_cast<std::uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime)};
+}
+
+Result<void> UpdateFile::SetModificationTime(FileTime time) {
+  const auto ticks = static_cast<std::uint64_t>(time.ticks);
+  const FILETIME written{static_cast<DWORD>(ticks & 0xFFFFFFFFu), static_cast<DWORD>(ticks >> 32)};
+  if (!SetFileTime(AsHandle(file_), nullptr, nullptr, &written)) return LastSystemError();
+  return {};
+}
+
 Result<void> UpdateFile::Close() {
   if (file_ == -1) return {};
   if (!CloseHandle(AsHandle(std::exchange(file_, -1)))) return LastSystemError();
