@@ -4,7 +4,6 @@
 #include "engine/search_kernels.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
 namespace vantrel::kernels {
@@ -23,10 +22,6 @@ constexpr std::size_t kCachedBytes = std::size_t{256} << 10;
 constexpr int kCachedFailureSpacingLog2 = 9;
 constexpr int kStreamedFailureSpacingLog2 = 14;
 
-// The failures since the last anchor was added, against the bytes searched since then.
-bool TooManyFailures(std::size_t failed, std::size_t searched, int spacing_log2) {
-  return failed > 64 + (searched >> spacing_log2);
-}
 
 }  // namespace
 
@@ -51,26 +46,12 @@ std::int64_t FindWithFilter(FilterFunction filter, const std::uint8_t* text, std
   if (length < n) return -1;
   const std::size_t starts = length - n + 1;  // the start s reads text[s, s+n)
   if (starts < kBlock) return FindWithMemchr(text, length, pattern, n, anchors);
-  const int most = static_cast<int>(std::min<std::size_t>(n, 4));
-  int count = std::clamp(anchors.count, 2, most);
-  std::size_t failed = 0;
-  std::size_t since = 0;
-  for (std::size_t s = 0; s < starts;) {
-    const CandidateBlock block = filter(text, s, starts, pattern, anchors, count);
-    for (std::uint64_t mask = block.mask; mask != 0; mask &= mask - 1) {
-      const std::size_t candidate = block.base + static_cast<std::size_t>(std::countr_zero(mask));
-      if (std::memcmp(text + candidate, pattern, n) == 0) return static_cast<std::int64_t>(candidate);
-      ++failed;
-    }
-    if (block.mask == 0) break;
-    s = block.base + kBlock;
-    if (count < most && TooManyFailures(failed, s - since, anchors.failure_spacing_log2)) {
-      ++count;
-      failed = 0;
-      since = s;
-    }
+  anchors.count = std::clamp(anchors.count, 2, MostAnchors(n));
+  for (std::size_t s = 0;; ++anchors.count) {
+    const FilterStop stop = filter(text, s, starts, pattern, n, anchors);
+    if (stop.found >= 0 || stop.next >= starts) return stop.found;
+    s = stop.next;
   }
-  return -1;
 }
 
 Anchors PlanFor(Anchors chosen, std::size_t length) {
