@@ -15,7 +15,7 @@ std::int64_t PatternFinder::Find(std::span<const std::uint8_t> text) const {
     const void* hit = std::memchr(text.data(), pattern_[0], text.size());
     return hit == nullptr ? -1 : static_cast<const std::uint8_t*>(hit) - text.data();
   }
-  return kernel_(text.data(), text.size(), pattern_.data(), n, anchors_);
+  return kernel_(text.data(), text.size(), pattern_.data(), n, kernels::PlanFor(anchors_, text.size()));
 }
 
 }  // namespace vantrel

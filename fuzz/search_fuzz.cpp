@@ -1,6 +1,7 @@
 // Every search path against a naive search, on any text and pattern (0 to 86 bytes):
 // the quick search, the prepared finder, every kernel with chosen and with arbitrary
-// anchors, and the windowed file search with views of one granule.
+// anchors compared two to four at a time, and the windowed file search with views of one
+// granule.
 //
 // Input: [flags, n, at_hi, at_lo, text...]. With flags bit 0 the pattern is planted: the
 // n bytes of the text at `at`, so occurrences (and ones across view boundaries) are common.
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "engine/occurrence_search.h"
 #include "engine/find_in_file.h"
@@ -37,10 +39,17 @@ std::int64_t Naive(const Bytes& text, const Bytes& pattern) {
 void CheckKernels(const Bytes& text, const Bytes& pattern, std::int64_t expected) {
   using namespace vantrel;
   if (pattern.size() < 2) return;
-  const Anchors chosen = ChooseAnchors(pattern);
   const std::size_t n = pattern.size();
-  const Anchors other{n - 1, 0, n / 2 == n - 1 ? 0 : n / 2};
-  for (const Anchors& anchors : {chosen, other}) {
+  // The chosen anchors as the finder plans them, and arbitrary ones two to four at a time,
+  // adding anchors after few failures.
+  std::vector<Anchors> all = {ChooseAnchors(pattern), kernels::PlanFor(ChooseAnchors(pattern), text.size())};
+  for (int count : {2, 3, 4}) {
+    Anchors other{n - 1, 0, n / 2 == n - 1 ? 0 : n / 2, n / 3};
+    other.count = count;
+    other.failure_spacing_log2 = 6;
+    all.push_back(other);
+  }
+  for (const Anchors& anchors : all) {
     FUZZ_CHECK(kernels::FindWithMemchr(text.data(), text.size(), pattern.data(), n, anchors) == expected);
 #if defined(__SSE2__)
     FUZZ_CHECK(kernels::FindSse2(text.data(), text.size(), pattern.data(), n, anchors) == expected);
