@@ -6,11 +6,14 @@
 
 #include <algorithm>
 #include <charconv>
+#include <limits>
 #include <optional>
 #include <vector>
 
 #include "cli/os/argument_path.h"
+#include "cli/patch_list.h"
 #include "cli/pattern_argument.h"
+#include "runs/glob_set.h"
 
 namespace vantrel::cli {
 namespace {
@@ -18,7 +21,8 @@ namespace {
 enum class Id {
   kFindHex, kFindAscii, kFindUtf8, kFindUnicode,
   kReplaceHex, kReplaceAscii, kReplaceUtf8, kReplaceUnicode,
-  kDir, kFollow, kNoWholeString, kNoAsk, kYes, kDryRun, kBackup, kCodepage, kThreads, kHelp, kVersion,
+  kPatch, kDir, kFollow, kNoWholeString, kNoAsk, kYes, kDryRun, kBackup, kCodepage, kThreads,
+  kGlob, kMaxDepth, kContext, kStats, kJson, kRestore, kKeepMtime, kHelp, kVersion,
 };
 
 enum class Takes { kNothing, kValue, kOptionalValue };
@@ -39,6 +43,7 @@ constexpr Option kOptions[] = {
     {Id::kReplaceAscii, 0, "replace-ascii", Takes::kValue},
     {Id::kReplaceUtf8, 0, "replace-utf8", Takes::kValue},
     {Id::kReplaceUnicode, 0, "replace-unicode", Takes::kValue},
+    {Id::kPatch, 'p', "patch", Takes::kValue},
     {Id::kDir, 'd', "dir", Takes::kNothing},
     {Id::kFollow, 'L', "follow", Takes::kNothing},
     {Id::kNoWholeString, 0, "no-whole-string", Takes::kNothing},
@@ -48,6 +53,13 @@ constexpr Option kOptions[] = {
     {Id::kBackup, 'b', "backup", Takes::kOptionalValue},
     {Id::kCodepage, 0, "codepage", Takes::kValue},
     {Id::kThreads, 'j', "threads", Takes::kValue},
+    {Id::kGlob, 'g', "glob", Takes::kValue},
+    {Id::kMaxDepth, 0, "max-depth", Takes::kValue},
+    {Id::kContext, 'C', "context", Takes::kValue},
+    {Id::kStats, 0, "stats", Takes::kNothing},
+    {Id::kJson, 0, "json", Takes::kNothing},
+    {Id::kRestore, 0, "restore", Takes::kOptionalValue},
+    {Id::kKeepMtime, 0, "keep-mtime", Takes::kNothing},
     {Id::kHelp, 'h', "help", Takes::kNothing},
     {Id::kVersion, 0, "version", Takes::kNothing},
 };
@@ -66,16 +78,8 @@ struct Tokens {
 };
 
 
-constexpr unsigned kMaxThreads = 64;
-
-std::optional<unsigned> ParseThreads(std::string_view text) {
-  unsigned threads = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), threads);
-  if (error != std::errc() || end != text.data() + text.size() || threads == 0 || threads > kMaxThreads) {
-    return std::nullopt;
-  }
-  return threads;
-}
+constexpr std::size_t kMaxThreads = 64;
+constexpr std::size_t kMaxContext = 4096;
 
 const Option* FindLong(std::string_view name) {
   for (const Option& option : kOptions) {
@@ -202,12 +206,6 @@ std::variant<Tokens, UsageError> Tokenize(std::span<const std::string> args) {
   return tokens;
 }
 
-bool IsFindForm(Id id) { return id == Id::kFindHex || id == Id::kFindAscii || id == Id::kFindUtf8 || id == Id::kFindUnicode; }
-
-bool IsReplaceForm(Id id) {
-  return id == Id::kReplaceHex || id == Id::kReplaceAscii || id == Id::kReplaceUtf8 || id == Id::kReplaceUnicode;
-}
-
 PatternForm FormOf(Id id) {
   switch (id) {
     case Id::kFindAscii:
@@ -224,11 +222,19 @@ PatternForm FormOf(Id id) {
 struct Chosen {
   const Given* find = nullptr;
   const Given* replace = nullptr;
+  const Given* patch = nullptr;
   const Given* codepage = nullptr;
   const Given* threads = nullptr;
   const Given* backup = nullptr;
   const Given* yes = nullptr;
   const Given* dry_run = nullptr;
+  const Given* max_depth = nullptr;
+  const Given* context = nullptr;
+  const Given* restore = nullptr;
+  const Given* json = nullptr;
+  const Given* stats = nullptr;
+  const Given* keep_mtime = nullptr;
+  std::vector<const Given*> globs;
   bool directory = false;
   bool follow_links = false;
   bool whole_string = true;
@@ -247,49 +253,86 @@ std::variant<Chosen, UsageError> Choose(const std::vector<Given>& options) {
   Chosen chosen;
   for (const Given& given : options) {
     std::optional<UsageError> error;
-    if (IsFindForm(given.id)) {
-      error = Once(chosen.find, given, "the pattern to find is");
-    } else if (IsReplaceForm(given.id)) {
-      error = Once(chosen.replace, given, "the replacement is");
-    } else if (given.id == Id::kCodepage) {
-      error = Once(chosen.codepage, given, "--codepage is");
-    } else if (given.id == Id::kThreads) {
-      error = Once(chosen.threads, given, "--threads is");
-    } else if (given.id == Id::kBackup) {
-      error = Once(chosen.backup, given, "--backup is");
-    } else if (given.id == Id::kYes) {
-      chosen.yes = &given;
-    } else if (given.id == Id::kDryRun) {
-      chosen.dry_run = &given;
-    } else if (given.id == Id::kDir) {
-      chosen.directory = true;
-    } else if (given.id == Id::kFollow) {
-      chosen.follow_links = true;
-    } else if (given.id == Id::kNoWholeString) {
-      chosen.whole_string = false;
-    } else if (given.id == Id::kNoAsk) {
-      chosen.ask = false;
+    switch (given.id) {
+      case Id::kFindHex:
+      case Id::kFindAscii:
+      case Id::kFindUtf8:
+      case Id::kFindUnicode: error = Once(chosen.find, given, "the pattern to find is"); break;
+      case Id::kReplaceHex:
+      case Id::kReplaceAscii:
+      case Id::kReplaceUtf8:
+      case Id::kReplaceUnicode: error = Once(chosen.replace, given, "the replacement is"); break;
+      case Id::kPatch: error = Once(chosen.patch, given, "--patch is"); break;
+      case Id::kCodepage: error = Once(chosen.codepage, given, "--codepage is"); break;
+      case Id::kThreads: error = Once(chosen.threads, given, "--threads is"); break;
+      case Id::kBackup: error = Once(chosen.backup, given, "--backup is"); break;
+      case Id::kMaxDepth: error = Once(chosen.max_depth, given, "--max-depth is"); break;
+      case Id::kContext: error = Once(chosen.context, given, "--context is"); break;
+      case Id::kRestore: error = Once(chosen.restore, given, "--restore is"); break;
+      case Id::kYes: chosen.yes = &given; break;
+      case Id::kDryRun: chosen.dry_run = &given; break;
+      case Id::kJson: chosen.json = &given; break;
+      case Id::kStats: chosen.stats = &given; break;
+      case Id::kKeepMtime: chosen.keep_mtime = &given; break;
+      case Id::kGlob: chosen.globs.push_back(&given); break;
+      case Id::kDir: chosen.directory = true; break;
+      case Id::kFollow: chosen.follow_links = true; break;
+      case Id::kNoWholeString: chosen.whole_string = false; break;
+      case Id::kNoAsk: chosen.ask = false; break;
+      case Id::kHelp:
+      case Id::kVersion: break;
     }
     if (error) return *error;
   }
   return chosen;
 }
 
-std::optional<UsageError> CheckChoice(const Chosen& chosen, const std::vector<std::string>& paths) {
-  if (chosen.find == nullptr) {
+// --restore puts backups back: none of the options of a search goes with it.
+std::optional<UsageError> CheckRestore(const Chosen& chosen) {
+  for (const Given* other : {chosen.find, chosen.replace, chosen.patch, chosen.yes, chosen.dry_run, chosen.backup,
+                             chosen.context, chosen.json, chosen.keep_mtime}) {
+    if (other != nullptr) {
+      return UsageError{chosen.restore->spelled + " puts the backups of an earlier run back; it takes no " + other->spelled};
+    }
+  }
+  if (chosen.restore->value && chosen.restore->value->empty()) {
+    return UsageError{"the backup suffix is empty: the backup would be the file itself"};
+  }
+  return std::nullopt;
+}
+
+std::optional<UsageError> CheckSearch(const Chosen& chosen) {
+  if (chosen.patch != nullptr && (chosen.find != nullptr || chosen.replace != nullptr)) {
+    const Given* other = chosen.find != nullptr ? chosen.find : chosen.replace;
+    return UsageError{chosen.patch->spelled + " and " + other->spelled +
+                      " exclude each other: the patch list holds the patterns and their replacements"};
+  }
+  if (chosen.find == nullptr && chosen.patch == nullptr) {
     return UsageError{"nothing to find: give the pattern with -f HEX, --find-ascii TEXT, --find-utf8 TEXT or "
-                      "--find-unicode TEXT"};
+                      "--find-unicode TEXT, or a patch list with -p FILE"};
   }
   if (chosen.yes != nullptr && chosen.dry_run != nullptr) {
     return UsageError{chosen.yes->spelled + " and " + chosen.dry_run->spelled + " exclude each other"};
   }
-  if (chosen.yes != nullptr && chosen.replace == nullptr) {
+  if (chosen.yes != nullptr && chosen.find != nullptr && chosen.replace == nullptr) {
     return UsageError{chosen.yes->spelled + " needs a replacement (-r HEX, --replace-ascii TEXT, ...); " +
                       "to list the occurrences use --dry-run"};
+  }
+  const bool batch = chosen.yes != nullptr || chosen.dry_run != nullptr;
+  for (const Given* batch_only : {chosen.patch, chosen.json}) {
+    if (batch_only != nullptr && !batch) return UsageError{batch_only->spelled + " works with --yes or --dry-run"};
+  }
+  if (chosen.context != nullptr && chosen.dry_run == nullptr) {
+    return UsageError{chosen.context->spelled + " shows the bytes around each occurrence before anything is written: " +
+                      "it works with --dry-run"};
   }
   if (chosen.backup != nullptr && chosen.backup->value && chosen.backup->value->empty()) {
     return UsageError{"the backup suffix is empty: the backup would be the file itself"};
   }
+  return std::nullopt;
+}
+
+std::optional<UsageError> CheckPaths(const std::vector<std::string>& paths) {
   if (paths.empty()) return UsageError{"no PATH given: name the file, or the directory to walk"};
   if (paths.size() > 1) {
     return UsageError{"more than one PATH (" + Quoted(paths[0]) + ", " + Quoted(paths[1]) +
@@ -299,13 +342,80 @@ std::optional<UsageError> CheckChoice(const Chosen& chosen, const std::vector<st
   return std::nullopt;
 }
 
-std::variant<Bytes, UsageError> Convert(const Given& given, const TextEncoding& encoding,
-                                        std::vector<std::string>& warnings) {
+std::optional<UsageError> CheckChoice(const Chosen& chosen, const std::vector<std::string>& paths) {
+  std::optional<UsageError> error = chosen.restore != nullptr ? CheckRestore(chosen) : CheckSearch(chosen);
+  return error ? error : CheckPaths(paths);
+}
+
+std::variant<MaskedPattern, UsageError> Convert(const Given& given, const TextEncoding& encoding,
+                                                std::vector<std::string>& warnings) {
   auto converted = ConvertPattern({FormOf(given.id), given.value.value_or(""), given.spelled}, encoding);
   if (auto* problem = std::get_if<std::string>(&converted)) return UsageError{*problem};
-  PatternBytes& pattern = std::get<PatternBytes>(converted);
-  if (!pattern.warning.empty()) warnings.push_back(pattern.warning);
-  return std::move(pattern.bytes);
+  PatternValue& value = std::get<PatternValue>(converted);
+  if (!value.warning.empty()) warnings.push_back(value.warning);
+  return std::move(value.pattern);
+}
+
+// A whole number from 0 to `most`, or nothing.
+std::optional<std::size_t> ParseCount(std::string_view text, std::size_t most) {
+  std::size_t count = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), count);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() || count > most) return std::nullopt;
+  return count;
+}
+
+// The numbers and lists of a run: threads, depth, context and globs.
+std::optional<UsageError> DescribeWalk(const Chosen& chosen, RunDescription& run) {
+  if (chosen.threads != nullptr) {
+    const std::optional<std::size_t> threads = ParseCount(*chosen.threads->value, kMaxThreads);
+    if (!threads || *threads == 0) {
+      return UsageError{chosen.threads->spelled + " needs a number of threads from 1 to " + std::to_string(kMaxThreads) +
+                        ", not " + Quoted(*chosen.threads->value)};
+    }
+    run.threads = static_cast<unsigned>(*threads);
+  }
+  if (chosen.max_depth != nullptr) {
+    run.max_depth = ParseCount(*chosen.max_depth->value, std::numeric_limits<std::size_t>::max() / 2);
+    if (!run.max_depth) {
+      return UsageError{chosen.max_depth->spelled + " needs a whole number, 0 or more, not " +
+                        Quoted(*chosen.max_depth->value)};
+    }
+  }
+  if (chosen.context != nullptr) {
+    const std::optional<std::size_t> context = ParseCount(*chosen.context->value, kMaxContext);
+    if (!context) {
+      return UsageError{chosen.context->spelled + " needs a number of bytes from 0 to " + std::to_string(kMaxContext) +
+                        ", not " + Quoted(*chosen.context->value)};
+    }
+    run.context = *context;
+  }
+  for (const Given* glob : chosen.globs) run.globs.push_back(*glob->value);
+  if (auto globs = GlobSet::Build(run.globs); std::holds_alternative<GlobError>(globs)) {
+    return UsageError{std::get<GlobError>(globs).message};
+  }
+  return std::nullopt;
+}
+
+// The patterns of a run given with -f and -r.
+std::optional<UsageError> DescribePatterns(const Chosen& chosen, const TextEncoding& encoding, RunDescription& run) {
+  auto find = Convert(*chosen.find, encoding, run.warnings);
+  if (auto* error = std::get_if<UsageError>(&find)) return *error;
+  run.find = std::get<MaskedPattern>(std::move(find));
+  if (chosen.replace == nullptr) return std::nullopt;
+  auto replacement = Convert(*chosen.replace, encoding, run.warnings);
+  if (auto* error = std::get_if<UsageError>(&replacement)) return *error;
+  run.replacement = std::get<MaskedPattern>(std::move(replacement));
+  if (std::string problem = WildcardBeyondPattern(run.find, *run.replacement); !problem.empty()) {
+    return UsageError{chosen.replace->spelled + " " + Quoted(*chosen.replace->value) + ": " + problem};
+  }
+  return std::nullopt;
+}
+
+Mode ModeOf(const Chosen& chosen) {
+  if (chosen.restore != nullptr) return Mode::kRestore;
+  if (chosen.yes != nullptr) return Mode::kYes;
+  if (chosen.dry_run != nullptr) return Mode::kDryRun;
+  return Mode::kInteractive;
 }
 
 Command Describe(const Chosen& chosen, const std::string& path, const CommandLineSetting& setting) {
@@ -319,29 +429,25 @@ Command Describe(const Chosen& chosen, const std::string& path, const CommandLin
     encoding.ansi = *page;
   }
   RunDescription run;
-  if (chosen.threads != nullptr) {
-    const std::optional<unsigned> threads = ParseThreads(*chosen.threads->value);
-    if (!threads) {
-      return UsageError{chosen.threads->spelled + " needs a number of threads from 1 to " + std::to_string(kMaxThreads) +
-                        ", not " + Quoted(*chosen.threads->value)};
-    }
-    run.threads = *threads;
-  }
-  run.mode = chosen.yes != nullptr ? Mode::kYes : chosen.dry_run != nullptr ? Mode::kDryRun : Mode::kInteractive;
+  run.mode = ModeOf(chosen);
   run.path = os::PathFromArgument(path);
   run.directory = chosen.directory;
   run.follow_links = chosen.follow_links;
   run.ask = chosen.ask;
-  auto find = Convert(*chosen.find, encoding, run.warnings);
-  if (auto* error = std::get_if<UsageError>(&find)) return *error;
-  run.find = std::get<Bytes>(std::move(find));
-  if (chosen.replace != nullptr) {
-    auto replacement = Convert(*chosen.replace, encoding, run.warnings);
-    if (auto* error = std::get_if<UsageError>(&replacement)) return *error;
-    run.replacement = std::get<Bytes>(std::move(replacement));
+  run.ansi = encoding.ansi;
+  run.stats = chosen.stats != nullptr;
+  run.json = chosen.json != nullptr;
+  run.keep_mtime = chosen.keep_mtime != nullptr;
+  if (auto error = DescribeWalk(chosen, run)) return *error;
+  if (chosen.patch != nullptr) run.patch_file = os::PathFromArgument(*chosen.patch->value);
+  if (chosen.find != nullptr) {
+    if (auto error = DescribePatterns(chosen, encoding, run)) return *error;
   }
   if (chosen.backup != nullptr) {
     run.backup_suffix = os::PathFromArgument(chosen.backup->value.value_or(std::string(kDefaultBackupSuffix)));
+  }
+  if (chosen.restore != nullptr) {
+    run.restore_suffix = os::PathFromArgument(chosen.restore->value.value_or(std::string(kDefaultBackupSuffix)));
   }
   return run;
 }

@@ -16,16 +16,16 @@ std::string CodePageName(cp::CodePage page) {
   return page == cp::kUtf8 ? std::string("UTF-8") : "code page " + std::to_string(page.number);
 }
 
-std::variant<PatternBytes, std::string> FromHex(const PatternArgument& argument) {
-  const auto digits = std::count_if(argument.text.begin(), argument.text.end(), IsHexDigit);
-  if (digits == 0) return argument.option + " " + Quoted(argument.text) + " has no hex digits";
-  PatternBytes result{HexTextToBytes(argument.text), {}};
-  if (result.bytes.empty()) {
+std::variant<PatternValue, std::string> FromHex(const PatternArgument& argument) {
+  const HexPattern hex = ParseHexPattern(argument.text);
+  if (hex.nibbles == 0) return argument.option + " " + Quoted(argument.text) + " has no hex digits";
+  if (hex.pattern.size() == 0) {
     return argument.option + " " + Quoted(argument.text) + " has no bytes: one digit is half a byte";
   }
-  if (digits % 2 != 0) {
+  PatternValue result{hex.pattern, {}};
+  if (hex.nibbles % 2 != 0) {
     result.warning = argument.option + " " + Quoted(argument.text) + " has an odd number of digits; the last one is " +
-                     "ignored, so it stands for " + BytesToHexText(result.bytes);
+                     "ignored, so it stands for " + PatternText(hex.pattern);
   }
   return result;
 }
@@ -40,7 +40,7 @@ TextForm TextFormOf(PatternForm form) {
   return TextForm::kUtf16Le;
 }
 
-std::variant<PatternBytes, std::string> FromText(const PatternArgument& argument, const TextEncoding& encoding) {
+std::variant<PatternValue, std::string> FromText(const PatternArgument& argument, const TextEncoding& encoding) {
   const std::u16string text = cp::ToUtf16(argument.text, encoding.terminal);
   if (cp::FromUtf16(text, encoding.terminal) != argument.text) {
     return argument.option + " " + Quoted(argument.text) + " is not valid text in the terminal's character set (" +
@@ -54,9 +54,9 @@ std::variant<PatternBytes, std::string> FromText(const PatternArgument& argument
     return argument.option + " " + Quoted(argument.text) + " has characters that " + CodePageName(encoding.ansi) +
            " cannot hold (see --codepage)";
   }
-  PatternBytes result{std::move(encoded.bytes), {}};
-  if (encoding.whole_string) result.bytes.resize(result.bytes.size() + TerminatorLength(form));
-  if (result.bytes.empty()) {
+  if (encoding.whole_string) encoded.bytes.resize(encoded.bytes.size() + TerminatorLength(form));
+  PatternValue result{ExactPattern(encoded.bytes), {}};
+  if (result.pattern.size() == 0) {
     return argument.option + " '' has no bytes without its terminating zero (drop --no-whole-string)";
   }
   return result;
@@ -64,7 +64,7 @@ std::variant<PatternBytes, std::string> FromText(const PatternArgument& argument
 
 }  // namespace
 
-std::variant<PatternBytes, std::string> ConvertPattern(const PatternArgument& argument, const TextEncoding& encoding) {
+std::variant<PatternValue, std::string> ConvertPattern(const PatternArgument& argument, const TextEncoding& encoding) {
   if (argument.form == PatternForm::kHex) return FromHex(argument);
   return FromText(argument, encoding);
 }

@@ -9,6 +9,7 @@
 #include <variant>
 
 #include "engine/hex_text.h"
+#include "engine/masked_pattern.h"
 #include "engine/os/codepage.h"
 
 namespace vantrel::cli {
@@ -32,11 +33,13 @@ struct TextEncoding {
   bool whole_string = true;        // append the terminating zero to a text form
 };
 
-// The bytes, or why there are none worth searching for or writing (a sentence for the user).
-struct PatternBytes {
-  Bytes bytes;
+// The pattern, or why there is none worth searching for or writing (a sentence for the user).
+// A hex form may hold `?` nibbles, which match any value (in a pattern to find) or keep the
+// file's value (in a replacement); a text form is exact.
+struct PatternValue {
+  MaskedPattern pattern;
   std::string warning;  // something the user should know but that does not stop the run
 };
-std::variant<PatternBytes, std::string> ConvertPattern(const PatternArgument& argument, const TextEncoding& encoding);
+std::variant<PatternValue, std::string> ConvertPattern(const PatternArgument& argument, const TextEncoding& encoding);
 
 }  // namespace vantrel::cli

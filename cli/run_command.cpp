@@ -4,14 +4,20 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <variant>
 
 #include "cli/backups.h"
 #include "cli/help_text.h"
 #include "cli/output.h"
+#include "cli/patch_list.h"
 #include "cli/progress.h"
 #include "cli/quoted.h"
+#include "cli/report.h"
+#include "cli/restore.h"
 #include "cli/terminal_host.h"
+#include "engine/file_source.h"
 #include "engine/os/path_text.h"
+#include "runs/glob_set.h"
 #include "runs/messages.h"
 #include "runs/walk_directory.h"
 
@@ -39,7 +45,8 @@ RunMode RunModeOf(Mode mode) {
   switch (mode) {
     case Mode::kYes: return RunMode::kReplaceAll;
     case Mode::kDryRun: return RunMode::kList;
-    case Mode::kInteractive: break;
+    case Mode::kInteractive:
+    case Mode::kRestore: break;
   }
   return RunMode::kAsk;
 }
@@ -48,6 +55,46 @@ RunMode RunModeOf(Mode mode) {
 unsigned Threads(const RunDescription& run) {
   if (run.threads != 0) return run.threads;
   return std::max(1u, std::thread::hardware_concurrency());
+}
+
+// The whole of a (small) file, as a patch list is read before anything is searched.
+Result<std::string> ReadWhole(const fs::path& path) {
+  Result<FileSource> source = FileSource::Open(path, SearchOptions{kDefaultSearchWindow, std::int64_t{64} << 20, {}});
+  if (!source) return source.error();
+  Result<Bytes> bytes = source->Read(0, static_cast<std::size_t>(source->length()));
+  if (!bytes) return bytes.error();
+  return std::string(bytes->begin(), bytes->end());
+}
+
+// The job the description asks for, with a patch list's line of each pattern; a usage error
+// when the patch list cannot be read or holds a bad line.
+std::variant<RunJob, std::string> MakeJob(const RunDescription& run, std::vector<std::size_t>& lines) {
+  if (!run.patch_file) {
+    std::optional<std::vector<MaskedPattern>> replacements;
+    if (run.replacement) replacements.emplace(1, *run.replacement);
+    return RunJob({run.find}, std::move(replacements), run.ask);
+  }
+  Result<std::string> text = ReadWhole(*run.patch_file);
+  if (!text) return "cannot read the patch list " + Quoted(*run.patch_file) + ": " + text.error().message;
+  auto pairs = ParsePatchList(*text, PathText(*run.patch_file), run.ansi);
+  if (auto* problem = std::get_if<std::string>(&pairs)) return *problem;
+  std::vector<MaskedPattern> finds;
+  std::vector<MaskedPattern> replacements;
+  for (PatchPair& pair : std::get<std::vector<PatchPair>>(pairs)) {
+    finds.push_back(std::move(pair.find));
+    replacements.push_back(std::move(pair.replacement));
+    lines.push_back(pair.line);
+  }
+  return RunJob(std::move(finds), std::move(replacements), run.ask);
+}
+
+WalkOptions WalkOptionsOf(const RunDescription& run) {
+  WalkOptions options;
+  options.follow_links = run.follow_links;
+  options.threads = Threads(run);
+  options.choice.globs = std::get<GlobSet>(GlobSet::Build(run.globs));  // checked by the parser
+  options.choice.max_depth = run.max_depth;
+  return options;
 }
 
 int ExitStatus(const TerminalHost& host, Output& output, Progress& progress) {
@@ -62,31 +109,48 @@ int ExitStatus(const TerminalHost& host, Output& output, Progress& progress) {
   return host.found() ? kExitFound : kExitNotFound;
 }
 
+int UsageFailure(Output& output, Console& console, const std::string& problem) {
+  output.Flush();
+  (void)console.Write(Channel::kError, UsageErrorText(problem));
+  return kExitTrouble;
+}
+
 }  // namespace
 
 int RunCommand(const RunDescription& run, Console& console) {
   Output output(console, run.mode == Mode::kInteractive ? Channel::kOutput : Channel::kError);
   for (const std::string& warning : run.warnings) output.Error(std::string(ProgramName()) + ": warning: " + warning);
   bool walk = false;
-  if (const std::optional<std::string> problem = CheckPath(run, walk)) {
+  if (const std::optional<std::string> problem = CheckPath(run, walk)) return UsageFailure(output, console, *problem);
+  if (run.mode == Mode::kRestore) {
+    const int status = RestoreBackups(run, walk, output);
     output.Flush();
-    (void)console.Write(Channel::kError, UsageErrorText(*problem));
-    return kExitTrouble;
+    return status;
   }
+  std::vector<std::size_t> lines;
+  auto made = MakeJob(run, lines);
+  if (auto* problem = std::get_if<std::string>(&made)) return UsageFailure(output, console, *problem);
+  RunJob& job = std::get<RunJob>(made);
+  job.context = run.context;
+  job.found_bytes = run.json || run.context > 0;
+  job.keep_mtime = run.keep_mtime;
+
   Backups backups(run.backup_suffix);
   Progress progress(output);
-  TerminalHost host(run.mode, console, output, backups, progress);
-  const RunJob job(run.find, run.replacement, run.ask);
+  Report report(output, ReportFormat{run.json, run.stats, run.context, lines});
+  TerminalHost host(run.mode, console, output, backups, progress, report);
   const RunMode mode = RunModeOf(run.mode);
   // The batch runs are quiet as grep is: the exit status says whether anything was found,
   // and only failures are reported. The asking run says what the dialog says.
   if (walk) {
-    WalkDirectory(run.path, mode, job, host, WalkOptions{run.follow_links, Threads(run)});
+    WalkDirectory(run.path, mode, job, host, WalkOptionsOf(run));
     progress.Finish();
     if (run.mode == Mode::kInteractive) output.Message(std::string(messages::kSearchFinished) + "\n");
   } else {
     RunOnFile(mode, run.path, /*quiet=*/run.mode != Mode::kInteractive, job, host);
   }
+  progress.Finish();
+  if (run.stats || run.json) report.Summary(host.counts());
   return ExitStatus(host, output, progress);
 }
 

@@ -1,13 +1,15 @@
 // What one start of the command line asks for, as the option parser understood it: the
-// mode, the path, the two byte patterns and the switches. The runs get nothing else.
+// mode, the path, the patterns and the switches. The runs get nothing else.
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "engine/hex_text.h"
+#include "engine/masked_pattern.h"
+#include "engine/os/codepage.h"
 
 namespace vantrel::cli {
 
@@ -15,19 +17,29 @@ enum class Mode {
   kInteractive,  // ask as the dialog asks (the default)
   kYes,          // replace every occurrence without asking: one forward pass per file
   kDryRun,       // list every occurrence, write nothing
+  kRestore,      // put the backups of an earlier run back in place of their files
 };
 
 struct RunDescription {
   Mode mode = Mode::kInteractive;
   std::filesystem::path path;
-  bool directory = false;                            // -d: PATH must be a directory
-  Bytes find;                                        // never empty
-  std::optional<Bytes> replacement;                  // never empty when given
-  bool ask = true;                                   // false with --no-ask
-  bool follow_links = false;                         // -L: a walk follows links
-  unsigned threads = 0;                              // -j: 0 for one per core
-  std::optional<std::filesystem::path> backup_suffix;  // --backup[=SUFFIX]
-  std::vector<std::string> warnings;                 // said before the run, on standard error
+  bool directory = false;                               // -d: PATH must be a directory
+  MaskedPattern find;                                   // never empty, unless a patch list is given
+  std::optional<MaskedPattern> replacement;             // never empty when given
+  std::optional<std::filesystem::path> patch_file;      // -p: the pairs come from this file
+  vantrel::os::CodePage ansi;                           // the code page of ascii: sides
+  bool ask = true;                                      // false with --no-ask
+  bool follow_links = false;                            // -L: a walk follows links
+  unsigned threads = 0;                                 // -j: 0 for one per core
+  std::vector<std::string> globs;                       // -g, in the order given
+  std::optional<std::size_t> max_depth;                 // --max-depth
+  std::size_t context = 0;                              // -C: bytes shown around each occurrence
+  bool stats = false;                                   // --stats
+  bool json = false;                                    // --json
+  bool keep_mtime = false;                              // --keep-mtime
+  std::optional<std::filesystem::path> backup_suffix;   // --backup[=SUFFIX]
+  std::filesystem::path restore_suffix;                 // --restore[=SUFFIX]
+  std::vector<std::string> warnings;                    // said before the run, on standard error
 };
 
 }  // namespace vantrel::cli

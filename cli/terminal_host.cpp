@@ -3,15 +3,13 @@
 #include <algorithm>
 #include <cctype>
 
-#include "engine/os/path_text.h"
 #include "runs/messages.h"
 
 namespace vantrel::cli {
 
-using vantrel::os::PathText;
-
-TerminalHost::TerminalHost(Mode mode, Console& console, Output& output, Backups& backups, Progress& progress)
-    : mode_(mode), console_(console), output_(output), backups_(backups), progress_(progress) {}
+TerminalHost::TerminalHost(Mode mode, Console& console, Output& output, Backups& backups, Progress& progress,
+                           Report& report)
+    : mode_(mode), console_(console), output_(output), backups_(backups), progress_(progress), report_(report) {}
 
 bool TerminalHost::Prompt(std::string_view text, PromptKind kind) {
   if (kind != PromptKind::kYesNo) {
@@ -33,16 +31,17 @@ bool TerminalHost::Prompt(std::string_view text, PromptKind kind) {
 
 void TerminalHost::FileStarted(const std::filesystem::path&) { progress_.FileStarted(); }
 
-void TerminalHost::ResultLine(const std::filesystem::path& path, std::int64_t offset) {
-  output_.Result(PathText(path) + ":" + messages::FormatOffset(offset));
-}
-
 void TerminalHost::FileDone(const std::filesystem::path& path, const FileOutcome& outcome) {
   progress_.FileDone(outcome.searched);
-  found_ = found_ || outcome.found > 0;
+  if (outcome.met_before) return;  // the same file under another name: counted once
+  if (outcome.failure != FileOutcome::Failure::kRead) ++counts_.files_searched;
+  counts_.bytes_searched += outcome.searched;
+  counts_.occurrences += outcome.found;
+  counts_.writes += outcome.written;
+  if (outcome.found > 0) ++counts_.files_with_pattern;
   if (!outcome.failed()) return;
-  failed_ = true;
-  output_.Error(PathText(path) + ": " + Reason(outcome));
+  ++counts_.failed;
+  report_.Failure(path, Reason(outcome));
 }
 
 std::string TerminalHost::Reason(const FileOutcome& outcome) const {
@@ -53,8 +52,8 @@ std::string TerminalHost::Reason(const FileOutcome& outcome) const {
 }
 
 void TerminalHost::Unlistable(const std::filesystem::path& dir, const SystemError& error) {
-  failed_ = true;
-  output_.Error(PathText(dir) + ": " + error.message);
+  ++counts_.failed;
+  report_.Failure(dir, error.message);
 }
 
 Answer ReadAnswer(std::string_view line) {

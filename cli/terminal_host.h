@@ -12,6 +12,7 @@
 #include "cli/console.h"
 #include "cli/output.h"
 #include "cli/progress.h"
+#include "cli/report.h"
 #include "cli/run_description.h"
 #include "runs/run_host.h"
 
@@ -19,26 +20,26 @@ namespace vantrel::cli {
 
 class TerminalHost : public RunHost {
  public:
-  TerminalHost(Mode mode, Console& console, Output& output, Backups& backups, Progress& progress);
+  TerminalHost(Mode mode, Console& console, Output& output, Backups& backups, Progress& progress, Report& report);
 
   bool Prompt(std::string_view text, PromptKind kind) override;
   Result<void> BeforeWrite(const std::filesystem::path& path) override { return backups_.Before(path); }
 
   void FileStarted(const std::filesystem::path& path) override;
   void Reached(std::int64_t offset) override { progress_.Reached(offset); }
-  void Listed(const std::filesystem::path& path, const Match& match) override { ResultLine(path, match.offset); }
+  void Listed(const std::filesystem::path& path, const Match& match) override { report_.Match(path, match, false); }
   void Written(const std::filesystem::path& path, const Match& match) override {
-    if (mode_ == Mode::kYes) ResultLine(path, match.offset);  // the asking mode shows its questions instead
+    if (mode_ == Mode::kYes) report_.Match(path, match, true);  // the asking mode shows its questions instead
   }
   void FileDone(const std::filesystem::path& path, const FileOutcome& outcome) override;
   void Unlistable(const std::filesystem::path& dir, const SystemError& error) override;
   bool Stopped() override { return mode_ == Mode::kDryRun && output_.OutputClosed(); }
 
-  bool found() const { return found_; }    // the pattern was found in some file
-  bool failed() const { return failed_; }  // some file or directory could not be read or written
+  bool found() const { return counts_.occurrences > 0; }  // the pattern was found in some file
+  bool failed() const { return counts_.failed > 0; }       // some file or directory could not be read or written
+  const RunCounts& counts() const { return counts_; }
 
  private:
-  void ResultLine(const std::filesystem::path& path, std::int64_t offset);
   std::string Reason(const FileOutcome& outcome) const;
 
   Mode mode_;
@@ -46,8 +47,8 @@ class TerminalHost : public RunHost {
   Output& output_;
   Backups& backups_;
   Progress& progress_;
-  bool found_ = false;
-  bool failed_ = false;
+  Report& report_;
+  RunCounts counts_;
 };
 
 enum class Answer { kYes, kNo, kUnclear };

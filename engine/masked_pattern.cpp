@@ -69,4 +69,17 @@ HexPattern ParseHexPattern(std::string_view text) {
   return read;
 }
 
+std::string PatternText(const MaskedPattern& pattern) {
+  constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string text;
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    if (i > 0) text.push_back(' ');
+    for (const unsigned shift : {4u, 0u}) {
+      const bool known = ((pattern.mask[i] >> shift) & 0x0F) == 0x0F;
+      text.push_back(known ? kDigits[(pattern.bytes[i] >> shift) & 0x0F] : '?');
+    }
+  }
+  return text;
+}
+
 }  // namespace vantrel

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "engine/hex_text.h"
@@ -30,6 +31,9 @@ bool HasWildcard(const MaskedPattern& pattern);
 
 // True when the pattern.size() bytes from `text` match the pattern.
 bool MatchesAt(const MaskedPattern& pattern, const std::uint8_t* text);
+
+// The pattern in normal hex form with `?` for each unknown nibble: "4? ?? AB".
+std::string PatternText(const MaskedPattern& pattern);
 
 // A hex argument of the command line, read.
 struct HexPattern {

@@ -39,9 +39,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (const auto* run = std::get_if<cli::RunDescription>(&command)) {
     FUZZ_CHECK(!run->path.empty());
-    FUZZ_CHECK(!run->find.empty());
-    FUZZ_CHECK(!run->replacement || !run->replacement->empty());
-    FUZZ_CHECK(run->mode != cli::Mode::kYes || run->replacement.has_value());
+    const bool patch_list = run->patch_file.has_value();
+    FUZZ_CHECK(run->mode == cli::Mode::kRestore || patch_list || run->find.size() > 0);
+    FUZZ_CHECK(!run->replacement || run->replacement->size() > 0);
+    FUZZ_CHECK(run->mode != cli::Mode::kYes || patch_list || run->replacement.has_value());
+    FUZZ_CHECK(!patch_list || run->mode == cli::Mode::kYes || run->mode == cli::Mode::kDryRun);
+    FUZZ_CHECK(run->context == 0 || run->mode == cli::Mode::kDryRun);
   }
   return 0;
 }

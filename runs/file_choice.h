@@ -17,6 +17,9 @@ struct FileChoice {
   GlobSet globs;
   std::optional<std::size_t> max_depth;  // none: no limit
 
+  // True when every file is taken: no glob and no depth limit.
+  bool TakesAll() const { return globs.empty() && !max_depth; }
+
   // relative_path: relative to PATH, '/' between components, as bytes.
   bool TakesFile(std::string_view relative_path) const;
   // As TakesFile; the empty path is PATH itself, entered unless the depth limit is 0.

@@ -25,6 +25,7 @@ class GlobSet {
 
   // Paths are relative to the walk's root, with '/' between components, as bytes.
   bool TakesFile(std::string_view relative_path) const;
+  bool empty() const { return globs_.empty(); }
   bool EntersDirectory(std::string_view relative_path) const;
 
  private:

@@ -139,7 +139,7 @@ bool ParallelWalk::Run(const std::filesystem::path& dir) {
   std::thread listing;
   try {
     listing = std::thread([this, dir] {
-      ListTree(dir, options_.follow_links, *this);
+      ListTree(dir, options_.follow_links, options_.choice, *this);
       std::lock_guard lock(mutex_);
       listed_ = true;
       work_ready_.notify_all();

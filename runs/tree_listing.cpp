@@ -1,15 +1,22 @@
 #include "runs/tree_listing.h"
 
+#include <string>
+#include <unordered_set>
+
 #include "engine/os/directory.h"
+#include "engine/os/file_id.h"
+#include "engine/os/path_text.h"
 
 namespace vantrel {
 namespace {
 
 class Listing {
  public:
-  Listing(bool follow_links, TreeVisitor& visitor) : follow_links_(follow_links), visitor_(visitor) {}
+  Listing(bool follow_links, const FileChoice& choice, TreeVisitor& visitor)
+      : follow_links_(follow_links), choice_(choice), choosing_(!choice.TakesAll()), visitor_(visitor) {}
 
-  void Enter(const std::filesystem::path& dir) {
+  // relative: the directory's path below the root, '/' between components ("" for the root).
+  void Enter(const std::filesystem::path& dir, const std::string& relative) {
     // Only followed links can lead back into a directory already being walked.
     if (follow_links_) {
       Result<os::FileId> id = os::IdentifyDirectory(dir);
@@ -22,16 +29,24 @@ class Listing {
     }
     for (const os::DirectoryEntry& entry : *entries) {
       if (visitor_.Stopped()) return;
-      switch (KindOf(entry)) {
-        case os::EntryKind::kDirectory: Enter(entry.path); break;
-        case os::EntryKind::kFile: visitor_.File(entry.path); break;
-        case os::EntryKind::kLink:
-        case os::EntryKind::kOther: break;
+      const os::EntryKind kind = KindOf(entry);
+      if (kind != os::EntryKind::kDirectory && kind != os::EntryKind::kFile) continue;
+      // The path below the root is made only when globs or a depth limit need it.
+      const std::string below = choosing_ ? Below(relative, entry.path) : std::string();
+      if (kind == os::EntryKind::kDirectory) {
+        if (!choosing_ || choice_.EntersDirectory(below)) Enter(entry.path, below);
+      } else if (!choosing_ || choice_.TakesFile(below)) {
+        visitor_.File(entry.path);
       }
     }
   }
 
  private:
+  static std::string Below(const std::string& relative, const std::filesystem::path& path) {
+    const std::string name = os::PathText(path.filename());
+    return relative.empty() ? name : relative + "/" + name;
+  }
+
   // What the walk treats the entry as: a link is what it leads to when links are followed
   // (a link that leads nowhere is a file that cannot be opened, and is reported as such).
   os::EntryKind KindOf(const os::DirectoryEntry& entry) const {
@@ -41,14 +56,17 @@ class Listing {
   }
 
   bool follow_links_;
+  const FileChoice& choice_;
+  bool choosing_;
   TreeVisitor& visitor_;
   std::unordered_set<os::FileId, os::FileIdHash> directories_;
 };
 
 }  // namespace
 
-void ListTree(const std::filesystem::path& dir, bool follow_links, TreeVisitor& visitor) {
-  Listing(follow_links, visitor).Enter(dir);
+void ListTree(const std::filesystem::path& dir, bool follow_links, const FileChoice& choice, TreeVisitor& visitor) {
+  if (!choice.EntersDirectory("")) return;  // --max-depth 0: only the root itself
+  Listing(follow_links, choice, visitor).Enter(dir, "");
 }
 
 }  // namespace vantrel

@@ -1,13 +1,13 @@
-// The listing half of a walk: the tree depth first in listing order, each regular file and
-// each directory that cannot be listed handed to a visitor as it is met. Links are followed
-// only when asked, with each directory entered once.
+// The listing half of a walk: the tree depth first in listing order, each regular file the
+// walk takes and each directory that cannot be listed handed to a visitor as it is met.
+// Links are followed only when asked, with each directory entered once; the file choice
+// (globs, depth) decides which files are taken and which directories entered.
 #pragma once
 
 #include <filesystem>
-#include <unordered_set>
 
-#include "engine/os/file_id.h"
 #include "engine/result.h"
+#include "runs/file_choice.h"
 
 namespace vantrel {
 
@@ -20,6 +20,6 @@ class TreeVisitor {
   virtual bool Stopped() = 0;
 };
 
-void ListTree(const std::filesystem::path& dir, bool follow_links, TreeVisitor& visitor);
+void ListTree(const std::filesystem::path& dir, bool follow_links, const FileChoice& choice, TreeVisitor& visitor);
 
 }  // namespace vantrel

@@ -32,7 +32,7 @@ void WalkDirectory(const std::filesystem::path& dir, RunMode mode, const RunJob&
                    WalkOptions options) {
   if (options.threads > 1 && mode != RunMode::kAsk && WalkInParallel(dir, mode, job, host, options)) return;
   SerialWalk walk(mode, job, host, options.follow_links);
-  ListTree(dir, options.follow_links, walk);
+  ListTree(dir, options.follow_links, options.choice, walk);
 }
 
 }  // namespace vantrel

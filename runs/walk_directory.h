@@ -15,6 +15,7 @@
 
 #include <filesystem>
 
+#include "runs/file_choice.h"
 #include "runs/run_file.h"
 
 namespace vantrel {
@@ -22,6 +23,7 @@ namespace vantrel {
 struct WalkOptions {
   bool follow_links = false;  // follow symbolic links, junctions and reparse points
   unsigned threads = 1;       // threads that read and search files (batch runs only)
+  FileChoice choice;          // the files taken and the directories entered (globs, depth)
 };
 
 // The run of mode on every file below dir; the ask run is quiet.

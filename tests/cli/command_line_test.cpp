@@ -46,14 +46,14 @@ TEST(CommandLineTest, TakesTheHexValueInEverySpelling) {
                                                                 {"x", "-f", "4A6B"}}) {
     Command command = ParseCommandLine(args, kUtf8Terminal);
     ASSERT_TRUE(std::holds_alternative<RunDescription>(command)) << args[0];
-    EXPECT_EQ(std::get<RunDescription>(command).find, (Bytes{0x4A, 0x6B})) << args[0];
+    EXPECT_EQ(std::get<RunDescription>(command).find.bytes, (Bytes{0x4A, 0x6B})) << args[0];
     EXPECT_EQ(std::get<RunDescription>(command).path, "x");
   }
 }
 
 TEST(CommandLineTest, AValueMayStartWithADashAndAPathAfterTwoDashesToo) {
   const RunDescription run = Described({"--find-ascii", "-n", "--", "-file"});
-  EXPECT_EQ(run.find, (Bytes{'-', 'n', 0}));
+  EXPECT_EQ(run.find.bytes, (Bytes{'-', 'n', 0}));
   EXPECT_EQ(run.mode, Mode::kInteractive);
   EXPECT_EQ(run.path, "-file");
 }
@@ -62,8 +62,8 @@ TEST(CommandLineTest, ReadsClustersOfShortOptions) {
   const RunDescription run = Described({"-ydr", "5859", "-f41", "dir"});
   EXPECT_EQ(run.mode, Mode::kYes);
   EXPECT_TRUE(run.directory);
-  EXPECT_EQ(run.replacement, (Bytes{0x58, 0x59}));
-  EXPECT_EQ(run.find, (Bytes{0x41}));
+  EXPECT_EQ(run.replacement->bytes, (Bytes{0x58, 0x59}));
+  EXPECT_EQ(run.find.bytes, (Bytes{0x41}));
 }
 
 TEST(CommandLineTest, DefaultsAreTheDialogsAskAndWholeStringWithoutBackup) {
@@ -73,7 +73,7 @@ TEST(CommandLineTest, DefaultsAreTheDialogsAskAndWholeStringWithoutBackup) {
   EXPECT_FALSE(run.directory);
   EXPECT_FALSE(run.replacement.has_value());
   EXPECT_FALSE(run.backup_suffix.has_value());
-  EXPECT_EQ(Described({"--find-ascii", "a", "file"}).find, (Bytes{'a', 0}));
+  EXPECT_EQ(Described({"--find-ascii", "a", "file"}).find.bytes, (Bytes{'a', 0}));
 }
 
 TEST(CommandLineTest, ReadsTheModesAndSwitches) {
@@ -104,35 +104,35 @@ TEST(CommandLineTest, HelpAndVersionWinOverEverythingElse) {
 // --- text forms ---------------------------------------------------------------------------
 
 TEST(CommandLineTest, TextFormsEndWithTheirTerminatingZeroByDefault) {
-  EXPECT_EQ(Described({"--find-ascii", "abc", "x"}).find, ToBytes(std::string("abc\0", 4)));
-  EXPECT_EQ(Described({"--find-utf8", "é", "x"}).find, (Bytes{0xC3, 0xA9, 0x00}));
-  EXPECT_EQ(Described({"--find-unicode", "ab", "x"}).find, (Bytes{'a', 0, 'b', 0, 0, 0}));
-  EXPECT_EQ(Described({"--find-unicode", "😀", "x"}).find, (Bytes{0x3D, 0xD8, 0x00, 0xDE, 0, 0}));
+  EXPECT_EQ(Described({"--find-ascii", "abc", "x"}).find.bytes, ToBytes(std::string("abc\0", 4)));
+  EXPECT_EQ(Described({"--find-utf8", "é", "x"}).find.bytes, (Bytes{0xC3, 0xA9, 0x00}));
+  EXPECT_EQ(Described({"--find-unicode", "ab", "x"}).find.bytes, (Bytes{'a', 0, 'b', 0, 0, 0}));
+  EXPECT_EQ(Described({"--find-unicode", "😀", "x"}).find.bytes, (Bytes{0x3D, 0xD8, 0x00, 0xDE, 0, 0}));
 }
 
 TEST(CommandLineTest, NoWholeStringDropsTheZeroFromFindAndReplacementAlike) {
   const RunDescription run = Described({"--find-unicode", "ab", "--replace-ascii", "cd", "--no-whole-string", "x"});
-  EXPECT_EQ(run.find, (Bytes{'a', 0, 'b', 0}));
-  EXPECT_EQ(run.replacement, (Bytes{'c', 'd'}));
+  EXPECT_EQ(run.find.bytes, (Bytes{'a', 0, 'b', 0}));
+  EXPECT_EQ(run.replacement->bytes, (Bytes{'c', 'd'}));
 }
 
 TEST(CommandLineTest, AsciiFormsUseTheCodePageAskedForOrTheSystemsOne) {
   // 试用 in GBK is CA D4 D3 C3.
-  EXPECT_EQ(Described({"--find-ascii", "试用", "--codepage", "936", "x"}).find, (Bytes{0xCA, 0xD4, 0xD3, 0xC3, 0x00}));
-  EXPECT_EQ(Described({"--find-ascii", "试用", "--codepage=GBK", "x"}).find, (Bytes{0xCA, 0xD4, 0xD3, 0xC3, 0x00}));
-  EXPECT_EQ(Described({"--find-ascii", "é", "--codepage", "1252", "x"}).find, (Bytes{0xE9, 0x00}));
+  EXPECT_EQ(Described({"--find-ascii", "试用", "--codepage", "936", "x"}).find.bytes, (Bytes{0xCA, 0xD4, 0xD3, 0xC3, 0x00}));
+  EXPECT_EQ(Described({"--find-ascii", "试用", "--codepage=GBK", "x"}).find.bytes, (Bytes{0xCA, 0xD4, 0xD3, 0xC3, 0x00}));
+  EXPECT_EQ(Described({"--find-ascii", "é", "--codepage", "1252", "x"}).find.bytes, (Bytes{0xE9, 0x00}));
   const CommandLineSetting gbk_system{vantrel::os::kUtf8, kGbk};
-  EXPECT_EQ(Described({"--find-ascii", "试", "x"}, gbk_system).find, (Bytes{0xCA, 0xD4, 0x00}));
+  EXPECT_EQ(Described({"--find-ascii", "试", "x"}, gbk_system).find.bytes, (Bytes{0xCA, 0xD4, 0x00}));
   // The code page is for the ASCII forms only.
-  EXPECT_EQ(Described({"--find-utf8", "é", "--codepage", "1252", "x"}).find, (Bytes{0xC3, 0xA9, 0x00}));
+  EXPECT_EQ(Described({"--find-utf8", "é", "--codepage", "1252", "x"}).find.bytes, (Bytes{0xC3, 0xA9, 0x00}));
 }
 
 TEST(CommandLineTest, TextArrivesInTheTerminalsCharacterSet) {
   const CommandLineSetting gbk_terminal{kGbk, kGbk};
   // The argument holds the GBK bytes of 试; UTF-8 and UTF-16LE forms are made from the character.
-  EXPECT_EQ(Described({"--find-utf8", "\xCA\xD4", "x"}, gbk_terminal).find, (Bytes{0xE8, 0xAF, 0x95, 0x00}));
-  EXPECT_EQ(Described({"--find-unicode", "\xCA\xD4", "x"}, gbk_terminal).find, (Bytes{0xD5, 0x8B, 0x00, 0x00}));
-  EXPECT_EQ(Described({"--find-ascii", "\xCA\xD4", "x"}, gbk_terminal).find, (Bytes{0xCA, 0xD4, 0x00}));
+  EXPECT_EQ(Described({"--find-utf8", "\xCA\xD4", "x"}, gbk_terminal).find.bytes, (Bytes{0xE8, 0xAF, 0x95, 0x00}));
+  EXPECT_EQ(Described({"--find-unicode", "\xCA\xD4", "x"}, gbk_terminal).find.bytes, (Bytes{0xD5, 0x8B, 0x00, 0x00}));
+  EXPECT_EQ(Described({"--find-ascii", "\xCA\xD4", "x"}, gbk_terminal).find.bytes, (Bytes{0xCA, 0xD4, 0x00}));
 }
 
 TEST(CommandLineTest, RefusesTextThatWouldChangeOnTheWay) {
@@ -158,14 +158,14 @@ TEST(CommandLineTest, APatternMustHoldAtLeastOneByte) {
 
 TEST(CommandLineTest, AnOddLastDigitIsDroppedWithAWarning) {
   const RunDescription run = Described({"-f", "ABC", "x"});
-  EXPECT_EQ(run.find, (Bytes{0xAB}));
+  EXPECT_EQ(run.find.bytes, (Bytes{0xAB}));
   ASSERT_EQ(run.warnings.size(), 1u);
   EXPECT_EQ(run.warnings[0], "-f 'ABC' has an odd number of digits; the last one is ignored, so it stands for AB");
 }
 
 TEST(CommandLineTest, ExactlyOneFindFormAndAtMostOneReplacement) {
   EXPECT_EQ(Error({"x"}),
-            "nothing to find: give the pattern with -f HEX, --find-ascii TEXT, --find-utf8 TEXT or --find-unicode TEXT");
+            "nothing to find: give the pattern with -f HEX, --find-ascii TEXT, --find-utf8 TEXT or --find-unicode TEXT, or a patch list with -p FILE");
   EXPECT_EQ(Error({"-f", "41", "--find-ascii", "a", "x"}), "the pattern to find is given twice (-f and --find-ascii)");
   EXPECT_EQ(Error({"-f", "41", "-f", "42", "x"}), "the pattern to find is given twice (-f and -f)");
   EXPECT_EQ(Error({"-f", "41", "-r", "42", "--replace-utf8", "b", "x"}),

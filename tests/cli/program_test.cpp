@@ -532,7 +532,7 @@ TEST_F(ProgramTest, UsageErrorsNameTheProblemGiveTheHintAndTouchNothing) {
   const fs::path file = File("a.bin", "abc");
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{"-r", "41", Arg(file)},
-       "nothing to find: give the pattern with -f HEX, --find-ascii TEXT, --find-utf8 TEXT or --find-unicode TEXT"},
+       "nothing to find: give the pattern with -f HEX, --find-ascii TEXT, --find-utf8 TEXT or --find-unicode TEXT, or a patch list with -p FILE"},
       {{"-f", "61", "--find-utf8", "a", "-r", "41", Arg(file)},
        "the pattern to find is given twice (-f and --find-utf8)"},
       {{"-f", "xyz", "-r", "41", Arg(file)}, "-f 'xyz' has no hex digits"},

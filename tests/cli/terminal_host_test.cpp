@@ -14,7 +14,8 @@ class TerminalHostTest : public ::testing::Test {
     console_.input.assign(lines.begin(), lines.end());
     Output output(console_, Channel::kOutput);
     Progress progress(output);
-    TerminalHost host(Mode::kInteractive, console_, output, backups_, progress);
+    Report report(output, {});
+    TerminalHost host(Mode::kInteractive, console_, output, backups_, progress, report);
     return host.Prompt("是否进行替换？", PromptKind::kYesNo);
   }
 
@@ -49,7 +50,8 @@ TEST_F(TerminalHostTest, NoticesAreShownOnTheirOwnLineWithoutAnAnswer) {
   console_.input = {"y"};
   Output output(console_, Channel::kOutput);
   Progress progress(output);
-  TerminalHost host(Mode::kInteractive, console_, output, backups_, progress);
+  Report report(output, {});
+    TerminalHost host(Mode::kInteractive, console_, output, backups_, progress, report);
   EXPECT_FALSE(host.Prompt("没有找到你要搜索的内容。", PromptKind::kInformation));
   EXPECT_EQ(console_.out, "没有找到你要搜索的内容。\n");
   EXPECT_EQ(console_.input.size(), 1u);
@@ -59,7 +61,8 @@ TEST_F(TerminalHostTest, MessagesGoWhereTheModeSendsThem) {
   console_.input = {"n"};
   Output output(console_, Channel::kError);
   Progress progress(output);
-  TerminalHost host(Mode::kYes, console_, output, backups_, progress);
+  Report report(output, {});
+    TerminalHost host(Mode::kYes, console_, output, backups_, progress, report);
   host.Prompt("是否进行替换？", PromptKind::kYesNo);
   EXPECT_EQ(console_.out, "");
   EXPECT_EQ(console_.err, "是否进行替换？ [y/n] n\n");
@@ -70,7 +73,8 @@ TEST_F(TerminalHostTest, MessagesGoWhereTheModeSendsThem) {
 TEST_F(TerminalHostTest, TurnsTheNewsOfARunIntoLinesAndCounts) {
   Output output(console_, Channel::kError);
   Progress progress(output);
-  TerminalHost host(Mode::kYes, console_, output, backups_, progress);
+  Report report(output, {});
+    TerminalHost host(Mode::kYes, console_, output, backups_, progress, report);
   FileOutcome written;
   written.found = 1;
   host.Written("a.bin", Match{0x1A2B, 0, {}, {}, {}});

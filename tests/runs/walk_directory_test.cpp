@@ -23,6 +23,12 @@ namespace {
 namespace fs = std::filesystem;
 using testing::ToBytes;
 
+WalkOptions Following(bool follow = true) {
+  WalkOptions options;
+  options.follow_links = follow;
+  return options;
+}
+
 // The files a listing walk runs on, in order.
 std::vector<fs::path> Walked(const fs::path& dir, WalkOptions options = {}) {
   testing::ScriptedHost host("78", "");
@@ -140,7 +146,7 @@ TEST_F(WalkDirectoryTest, FollowingLinksEndsOnACycleAndWalksEachDirectoryOnce) {
   testing::WriteFile(root_ / "a" / "b" / "f", "x");
   fs::create_directory_symlink(root_ / "a", root_ / "a" / "b" / "back");  // a/b/back -> a
   fs::create_directory_symlink(root_ / "a", root_ / "alias");             // a second way into a
-  EXPECT_EQ(Names(Walked(root_.path(), WalkOptions{true})), (std::vector<std::string>{"f"}));
+  EXPECT_EQ(Names(Walked(root_.path(), Following())), (std::vector<std::string>{"f"}));
   EXPECT_EQ(Names(Walked(root_.path())), (std::vector<std::string>{"f"}));
 }
 
@@ -149,7 +155,7 @@ TEST_F(WalkDirectoryTest, FollowingLinksReachesAFileOutsideTheTree) {
   testing::WriteFile(outside / "real", "..abc");
   fs::create_symlink(outside / "real", root_ / "link");
   testing::ScriptedHost host("61 62 63", "", /*ask=*/false);
-  WalkDirectory(root_.path(), RunMode::kAsk, host.job(), host, WalkOptions{true});
+  WalkDirectory(root_.path(), RunMode::kAsk, host.job(), host, Following());
   EXPECT_EQ(host.prompts().size(), 1u);  // the offset notice for the link's file
 }
 
@@ -162,7 +168,7 @@ TEST_F(WalkDirectoryTest, PatchesAFileReachedThroughLinksAndHardLinksOnce) {
     fs::create_symlink(root_ / "real", root_ / "symlink");
     fs::create_hard_link(root_ / "real", root_ / "hardlink");
     testing::ScriptedHost host("61 62", "78 61 62", /*ask=*/false);
-    WalkDirectory(root_.path(), RunMode::kReplaceAll, host.job(), host, WalkOptions{follow});
+    WalkDirectory(root_.path(), RunMode::kReplaceAll, host.job(), host, Following(follow));
     EXPECT_EQ(testing::ReadFile(root_ / "real"), ToBytes("xab")) << "follow " << follow;
   }
 }

@@ -23,6 +23,10 @@ class Descriptor {
   explicit Descriptor(int fd) : fd_(fd) {}
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
+  Descriptor& operator=(Descriptor&& other) noexcept {
+    std::swap(fd_, other.fd_);
+    return *this;
+  }
   ~Descriptor() {
     if (fd_ >= 0) close(fd_);
   }
@@ -66,27 +70,56 @@ void SyncDirectoryOf(const std::filesystem::path& file) {
   if (directory.ok()) (void)fsync(directory.get());
 }
 
-Result<void> FillAndSync(int from, Descriptor& to) {
+// Copies every byte, cuts the copy to the source's length (it may have been longer), gives it
+// the source's modification time and flushes it.
+Result<void> FillAndSync(int from, const struct stat& source, Descriptor& to) {
   if (Result<void> copied = CopyBytes(from, to.get()); !copied) return copied;
+  if (ftruncate(to.get(), source.st_size) != 0) return LastSystemError();
+  const timespec times[2] = {{0, UTIME_OMIT}, source.st_mtim};
+  if (futimens(to.get(), times) != 0) return LastSystemError();
   if (fsync(to.get()) != 0) return LastSystemError();
   return to.Close();
+}
+
+// An open regular file to copy from, with its status.
+Result<void> OpenSource(const std::filesystem::path& path, Descriptor& source, struct stat& st) {
+  source = Descriptor(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  if (!source.ok()) return LastSystemError();
+  if (fstat(source.get(), &st) != 0) return LastSystemError();
+  if (!S_ISREG(st.st_mode)) return vantrel::os::MakeSystemError(S_ISDIR(st.st_mode) ? EISDIR : ENODEV);
+  return {};
 }
 
 }  // namespace
 
 Result<void> CopyToNewFile(const std::filesystem::path& from, const std::filesystem::path& to) {
-  Descriptor source(open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  if (!source.ok()) return LastSystemError();
+  Descriptor source(-1);
   struct stat st {};
-  if (fstat(source.get(), &st) != 0) return LastSystemError();
-  if (!S_ISREG(st.st_mode)) return vantrel::os::MakeSystemError(S_ISDIR(st.st_mode) ? EISDIR : ENODEV);
+  if (Result<void> opened = OpenSource(from, source, st); !opened) return opened;
   Descriptor copy(open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, st.st_mode & 0777));
   if (!copy.ok()) return LastSystemError();
-  if (Result<void> filled = FillAndSync(source.get(), copy); !filled) {
+  if (Result<void> filled = FillAndSync(source.get(), st, copy); !filled) {
     unlink(to.c_str());
     return filled;
   }
   SyncDirectoryOf(to);
+  return {};
+}
+
+Result<void> PutBack(const std::filesystem::path& copy, const std::filesystem::path& file) {
+  Descriptor source(-1);
+  struct stat st {};
+  if (Result<void> opened = OpenSource(copy, source, st); !opened) return opened;
+  // In place: the file keeps its other names and its permissions. Until the copy is removed
+  // at the very end, a failure part-way can be mended by putting it back again.
+  Descriptor target(open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, st.st_mode & 0777));
+  if (!target.ok()) return LastSystemError();
+  struct stat target_st {};
+  if (fstat(target.get(), &target_st) != 0) return LastSystemError();
+  if (!S_ISREG(target_st.st_mode)) return vantrel::os::MakeSystemError(S_ISDIR(target_st.st_mode) ? EISDIR : ENODEV);
+  if (Result<void> filled = FillAndSync(source.get(), st, target); !filled) return filled;
+  if (unlink(copy.c_str()) != 0) return LastSystemError();
+  SyncDirectoryOf(copy);
   return {};
 }
 

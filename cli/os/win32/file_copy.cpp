@@ -34,6 +34,16 @@ Result<void> CopyToNewFile(const std::filesystem::path& from, const std::filesys
   return {};
 }
 
+Result<void> PutBack(const std::filesystem::path& copy, const std::filesystem::path& file) {
+  // CopyFileW writes over the existing file (its other names stay) and gives it the copy's
+  // bytes, length and last-write time.
+  if (!CopyFileW(copy.c_str(), file.c_str(), /*bFailIfExists=*/FALSE)) return LastSystemError();
+  if (Result<void> flushed = Flush(file); !flushed) return flushed;
+  SetFileAttributesW(copy.c_str(), FILE_ATTRIBUTE_NORMAL);  // a read-only copy may still go
+  if (!DeleteFileW(copy.c_str())) return LastSystemError();
+  return {};
+}
+
 bool IsAlreadyExists(const SystemError& error) {
   return error.code == ERROR_FILE_EXISTS || error.code == ERROR_ALREADY_EXISTS;
 }

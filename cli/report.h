@@ -1,0 +1,55 @@
+// What the command line writes of a run's results, in text or JSON Lines: a line per
+// occurrence or write, a line per failure, and the counts at the end (--stats).
+//   text:  PATH:0xOFFSET[:LINE][: BEFORE [FOUND] AFTER]     (LINE with a patch list, the
+//          bytes around with -C) on standard output; PATH: reason on standard error
+//   JSON:  {"type":"occurrence"|"write"|"error"|"summary","data":{...}} on standard output
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cli/output.h"
+#include "runs/run_job.h"
+
+namespace vantrel::cli {
+
+struct ReportFormat {
+  bool json = false;
+  bool stats = false;
+  std::size_t context = 0;          // -C: bytes shown before and after each occurrence
+  std::vector<std::size_t> lines;   // a patch list's line of each pattern; empty without one
+};
+
+// The counts of --stats and of the JSON summary.
+struct RunCounts {
+  std::int64_t files_searched = 0;
+  std::int64_t files_with_pattern = 0;
+  std::int64_t occurrences = 0;
+  std::int64_t writes = 0;
+  std::int64_t bytes_searched = 0;
+  std::int64_t failed = 0;  // files that could not be read or written, directories not listed
+};
+
+class Report {
+ public:
+  Report(Output& output, ReportFormat format);
+
+  // An occurrence listed (kind "occurrence") or written ("write").
+  void Match(const std::filesystem::path& path, const vantrel::Match& match, bool written);
+  void Failure(const std::filesystem::path& path, const std::string& reason);
+  // The counts, when asked for: on standard error as text, as the JSON summary.
+  void Summary(const RunCounts& counts);
+
+ private:
+  std::string TextLine(const std::filesystem::path& path, const vantrel::Match& match) const;
+  std::string JsonLine(const std::filesystem::path& path, const vantrel::Match& match, bool written) const;
+
+  Output& output_;
+  ReportFormat format_;
+  std::chrono::steady_clock::time_point start_;
+};
+
+}  // namespace vantrel::cli
