@@ -14,6 +14,7 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
+loader_prefix=()
 case "${VANTREL_WINE_ARCH:-win32}" in
   win32)
     loader=wine
@@ -25,6 +26,15 @@ case "${VANTREL_WINE_ARCH:-win32}" in
     label="64-bit Wine ($loader)"
     export WINELOADER=$loader WINEARCH=win64
     : "${VANTREL_WINEPREFIX:=$root/build/wineprefix64}"
+    # Debian's Wine has no preloader to hold the fixed Windows addresses (the shared user
+    # data at 0x7FFE0000) before the C library's heap is placed, and for a 64-bit program the
+    # kernel puts that heap anywhere in the 1 GiB above the loader (0x7D000000). About one
+    # start in a few thousand then finds the address taken and ends before it runs ("failed
+    # to map the shared user data: c0000018"). Without address randomization, which every
+    # Wine process started from here inherits, the heap starts just above the loader.
+    if setarch x86_64 -R true 2>/dev/null; then
+      loader_prefix=(setarch x86_64 -R)
+    fi
     ;;
   *)
     echo "wine-run: VANTREL_WINE_ARCH must be win32 or win64, not '$VANTREL_WINE_ARCH'" >&2
@@ -47,13 +57,13 @@ fi
 # Makes the prefix; when Wine cannot start at all, says so with the first lines Wine wrote.
 make_prefix() {
   local log=$WINEPREFIX.log
-  if ! "$loader" wineboot -i >"$log" 2>&1 </dev/null; then
+  if ! "${loader_prefix[@]}" "$loader" wineboot -i >"$log" 2>&1 </dev/null; then
     wine_failed "$log"
     return 1
   fi
   # Without a window manager Wine waits ~2 s each time a window hides; unmanaged windows don't.
-  "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$log" 2>&1 </dev/null || true
-  "$loader" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 微软雅黑 /d 'WenQuanYi Micro Hei' /f \
+  "${loader_prefix[@]}" "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$log" 2>&1 </dev/null || true
+  "${loader_prefix[@]}" "$loader" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 微软雅黑 /d 'WenQuanYi Micro Hei' /f \
     >>"$log" 2>&1 </dev/null || true
   # Caption buttons are drawn with the Marlett font, which Debian ships apart from Wine.
   if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
@@ -89,7 +99,7 @@ prepare_prefix() {
     echo $! >"$WINEPREFIX.server"
     # The first program of a session starts Wine's services (services.exe, rpcss, ...), which
     # live on with the server. Start them here, detached, or they inherit the caller's pipes.
-    setsid "$loader" cmd /c exit </dev/null >/dev/null 2>&1 9>&-
+    setsid "${loader_prefix[@]}" "$loader" cmd /c exit </dev/null >/dev/null 2>&1 9>&-
   fi
   flock -u 9
   exec 9>&-
@@ -97,4 +107,4 @@ prepare_prefix() {
 
 prepare_prefix
 [ "${1:-}" = "--prepare" ] && exit 0
-exec "$loader" "$@"
+exec "${loader_prefix[@]}" "$loader" "$@"
