@@ -20,7 +20,9 @@ if no_32bit_reason=$(bash scripts/can-run-32bit.sh); then
 else
   preset=win64 wine=cmake/wine64-run.sh
   build_dir=${VANTREL_BUILD_DIR:-build/win64}
-  echo "run: the 64-bit Vantrel.exe ($build_dir/ui/Vantrel.exe), because $no_32bit_reason" >&2
+  forced=
+  [ "${VANTREL_NO_32BIT:-}" != 1 ] || forced=" [forced by VANTREL_NO_32BIT=1]"
+  echo "run: the 64-bit Vantrel.exe ($build_dir/ui/Vantrel.exe), because $no_32bit_reason$forced" >&2
 fi
 cmake --preset "$preset" -B "$build_dir" >/dev/null
 cmake --build "$build_dir" --target Vantrel

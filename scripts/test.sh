@@ -33,10 +33,12 @@ windows_line() {
     1) ran=${windows_tested[0]} ;;
     *) ran="${windows_tested[0]} and ${windows_tested[1]}" ;;
   esac
+  local forced=
+  [ "${VANTREL_NO_32BIT:-}" != 1 ] || forced=" [forced by VANTREL_NO_32BIT=1]"
   if [ -n "$no_32bit_reason" ] && [ "$built_only" = win32 ]; then
-    echo "=== Windows suites run: $ran; $no_32bit_reason: the 32-bit build was built, its tests were not run" >&2
+    echo "=== Windows suites run: $ran; $no_32bit_reason: the 32-bit build was built, its tests were not run$forced" >&2
   elif [ -n "$no_32bit_reason" ]; then
-    echo "=== Windows suites run: $ran; $no_32bit_reason: the 32-bit tests were not run" >&2
+    echo "=== Windows suites run: $ran; $no_32bit_reason: the 32-bit tests were not run$forced" >&2
   else
     echo "=== Windows suites run: $ran" >&2
   fi
