@@ -1,14 +1,46 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine in a prefix of its own inside the build tree.
 # Used by ctest (CMAKE_CROSSCOMPILING_EMULATOR) and by the scripts; safe to call in parallel.
+#   wine-run.sh PROGRAM [ARG...]   run a program
+#   wine-run.sh --prepare          only make the prefix and start its server
+#   wine-run.sh --stop             end the prefix's server
+# VANTREL_WINE_ARCH chooses the Wine: win32 (default; Debian's `wine`, which picks the 32-bit
+# loader) or win64 (the 64-bit loader, which runs on kernels without 32-bit emulation, in a
+# prefix of its own). cmake/wine64-run.sh is this script with win64 chosen.
 #
 # The prefix is made once, with the settings the tests rely on. One wineserver is kept
 # running with its descriptors closed: a server started implicitly by the first test would
-# inherit ctest's output pipe and keep it open after the tests end. `wine-run.sh --stop`
-# ends that server.
+# inherit ctest's output pipe and keep it open after the tests end.
 set -euo pipefail
 
-: "${VANTREL_WINEPREFIX:=$(cd "$(dirname "$0")/.." && pwd)/build/wineprefix}"
+root=$(cd "$(dirname "$0")/.." && pwd)
+loader_prefix=()
+case "${VANTREL_WINE_ARCH:-win32}" in
+  win32)
+    loader=wine
+    label="32-bit Wine (wine)"
+    : "${VANTREL_WINEPREFIX:=$root/build/wineprefix}"
+    ;;
+  win64)
+    loader=/usr/lib/wine/wine64
+    label="64-bit Wine ($loader)"
+    export WINELOADER=$loader WINEARCH=win64
+    : "${VANTREL_WINEPREFIX:=$root/build/wineprefix64}"
+    # Debian's Wine has no preloader to hold the fixed Windows addresses (the shared user
+    # data at 0x7FFE0000) before the C library's heap is placed, and for a 64-bit program the
+    # kernel puts that heap anywhere in the 1 GiB above the loader (0x7D000000). About one
+    # start in a few thousand then finds the address taken and ends before it runs ("failed
+    # to map the shared user data: c0000018"). Without address randomization, which every
+    # Wine process started from here inherits, the heap starts just above the loader.
+    if setarch x86_64 -R true 2>/dev/null; then
+      loader_prefix=(setarch x86_64 -R)
+    fi
+    ;;
+  *)
+    echo "wine-run: VANTREL_WINE_ARCH must be win32 or win64, not '$VANTREL_WINE_ARCH'" >&2
+    exit 2
+    ;;
+esac
 export WINEPREFIX=$VANTREL_WINEPREFIX
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
@@ -22,22 +54,43 @@ if [ "${1:-}" = "--stop" ]; then
   exit 0
 fi
 
+# Makes the prefix; when Wine cannot start at all, says so with the first lines Wine wrote.
+make_prefix() {
+  local log=$WINEPREFIX.log
+  if ! "${loader_prefix[@]}" "$loader" wineboot -i >"$log" 2>&1 </dev/null; then
+    wine_failed "$log"
+    return 1
+  fi
+  # Without a window manager Wine waits ~2 s each time a window hides; unmanaged windows don't.
+  "${loader_prefix[@]}" "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$log" 2>&1 </dev/null || true
+  "${loader_prefix[@]}" "$loader" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 微软雅黑 /d 'WenQuanYi Micro Hei' /f \
+    >>"$log" 2>&1 </dev/null || true
+  # Caption buttons are drawn with the Marlett font, which Debian ships apart from Wine.
+  if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+    cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  fi
+  wineserver -w  # the server writes the registry files as it ends
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wine_failed "$log"
+    return 1
+  fi
+  touch "$WINEPREFIX/.vantrel-ready"
+}
+
+wine_failed() {
+  {
+    echo "wine-run: the $label could not start, so no Windows program can run here. Wine said:"
+    grep -v '^[[:space:]]*$' "$1" | head -n 5 | sed 's/^/  /'
+    echo "  (all of it is in $1)"
+  } >&2
+}
+
 prepare_prefix() {
   mkdir -p "$(dirname "$WINEPREFIX")"
   exec 9>"$WINEPREFIX.lock"
   flock 9
   if [ ! -f "$WINEPREFIX/.vantrel-ready" ]; then
-    wineboot -i >"$WINEPREFIX.log" 2>&1 </dev/null || true
-    # Without a window manager Wine waits ~2 s each time a window hides; unmanaged windows don't.
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$WINEPREFIX.log" 2>&1 </dev/null || true
-    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 微软雅黑 /d 'WenQuanYi Micro Hei' /f \
-      >>"$WINEPREFIX.log" 2>&1 </dev/null || true
-    # Caption buttons are drawn with the Marlett font, which Debian ships apart from Wine.
-    if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
-      cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-    fi
-    wineserver -w
-    touch "$WINEPREFIX/.vantrel-ready"
+    make_prefix || exit 1
   fi
   # A persistent server with no inherited descriptors. When one already serves this prefix
   # the new one sees it and exits at once.
@@ -46,11 +99,12 @@ prepare_prefix() {
     echo $! >"$WINEPREFIX.server"
     # The first program of a session starts Wine's services (services.exe, rpcss, ...), which
     # live on with the server. Start them here, detached, or they inherit the caller's pipes.
-    setsid wine cmd /c exit </dev/null >/dev/null 2>&1 9>&-
+    setsid "${loader_prefix[@]}" "$loader" cmd /c exit </dev/null >/dev/null 2>&1 9>&-
   fi
   flock -u 9
   exec 9>&-
 }
 
 prepare_prefix
-exec wine "$@"
+[ "${1:-}" = "--prepare" ] && exit 0
+exec "${loader_prefix[@]}" "$loader" "$@"

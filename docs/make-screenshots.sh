@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
 # Makes the README's screenshots of the real Vantrel window on a virtual display, with the
 # ANSI code page 936 (zh_CN.UTF-8), so the "ASCII" form of a Chinese text is its GBK bytes.
-#   bash docs/make-screenshots.sh [BUILD_DIR]      (default build/win32)
+#   bash docs/make-screenshots.sh [BUILD_DIR]      (default build/win32, or build/win64 where
+#                                                   32-bit programs cannot run)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build_dir=${1:-build/win32}
-cmake --preset win32 -B "$build_dir" >/dev/null
+if bash scripts/can-run-32bit.sh >/dev/null; then
+  preset=win32 wine=cmake/wine-run.sh
+else
+  preset=win64 wine=cmake/wine64-run.sh
+fi
+build_dir=${1:-build/$preset}
+cmake --preset "$preset" -B "$build_dir" >/dev/null
 cmake --build "$build_dir" --target Vantrel vantrel_set_box_text
 
 number=57
@@ -17,7 +23,7 @@ program_pid=
 trap '[ -n "$program_pid" ] && kill $program_pid 2>/dev/null; kill $xvfb_pid 2>/dev/null || true' EXIT
 for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$number" ] && break; sleep 0.1; done
 
-cmake/wine-run.sh "$build_dir/ui/Vantrel.exe" >/dev/null 2>&1 &
+"$wine" "$build_dir/ui/Vantrel.exe" >/dev/null 2>&1 &
 program_pid=$!
 window=
 for _ in $(seq 1 240); do
@@ -35,7 +41,7 @@ shoot() {
   import -window root -crop "$geometry" +repage "$1"
   echo "wrote $1"
 }
-set_box() { cmake/wine-run.sh "$build_dir/tests/ui/vantrel_set_box_text.exe" "$1" "$2"; }
+set_box() { "$wine" "$build_dir/tests/ui/vantrel_set_box_text.exe" "$1" "$2"; }
 
 shoot docs/vantrel-window.png
 set_box 1012 'C:\数据\example.bin'

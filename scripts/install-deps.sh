@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs everything the build, the tests and the benchmarks need on Debian 12.
-# Safe to run again: it only asks apt for what is missing.
+# Safe to run again: it only asks apt for what is missing. wine32:i386 installs also where the
+# kernel runs no 32-bit programs; there only the 64-bit Wine (wine64) is used.
 set -euo pipefail
 
 packages=(
   cmake ninja-build g++ make googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-tools
+  g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
   wine wine32:i386 wine64 xvfb xauth x11-utils imagemagick
   locales fonts-wqy-microhei fonts-wine
   ripgrep hyperfine bbe time util-linux

@@ -6,10 +6,13 @@
 #include <sstream>
 
 #include "engine/os/path_text.h"
+#include "engine/os/system_error.h"
 #include "tests/support/temp_dir.h"
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include <cstdio>
 
 #include "engine/os/win32/wide_text.h"
 #else
@@ -69,26 +72,50 @@ HANDLE OpenInherited(const std::filesystem::path& path, bool write) {
                      write ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+std::string LastErrorText(const std::string& what) {
+  const SystemError error = os::LastSystemError();
+  return what + ": " + error.message + " (error " + std::to_string(error.code) + ")";
+}
+
+// An exit code from an exception that ended the process (0xC0000005 and the like), not from
+// the program's own exit.
+bool IsExceptionCode(DWORD code) { return (code & 0xC0000000u) == 0xC0000000u; }
+
+std::string Hex(DWORD code) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(code));
+  return text;
+}
+
 int Spawn(const std::vector<std::string>& args, const RunOptions& options, const std::filesystem::path& in,
-          const std::filesystem::path& out, const std::filesystem::path& err) {
+          const std::filesystem::path& out, const std::filesystem::path& err, std::string& trouble) {
   std::wstring command = Quote(ProgramPath());
   for (const std::string& arg : args) command += L" " + Quote(os::win32::Utf8ToWide(arg));
+  // The first handle that cannot be opened is the reason the program cannot start.
+  const auto open = [&trouble](const std::filesystem::path& path, bool write) {
+    const HANDLE handle = OpenInherited(path, write);
+    if (handle == INVALID_HANDLE_VALUE && trouble.empty()) trouble = LastErrorText("cannot open " + os::PathText(path));
+    return handle;
+  };
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = OpenInherited(in, false);
-  startup.hStdError = OpenInherited(err, true);
+  startup.hStdInput = open(in, false);
+  startup.hStdError = open(err, true);
   HANDLE pipe_read = nullptr;
   if (options.close_output) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     CreatePipe(&pipe_read, &startup.hStdOutput, &inherit, 0);
     CloseHandle(pipe_read);  // no reader: every write fails as a broken pipe
   } else {
-    startup.hStdOutput = OpenInherited(out, true);
+    startup.hStdOutput = open(out, true);
   }
   PROCESS_INFORMATION process{};
-  const BOOL started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                      &startup, &process);
+  BOOL started = FALSE;
+  if (trouble.empty()) {
+    started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
+    if (!started) trouble = LastErrorText("CreateProcess failed");
+  }
   CloseHandle(startup.hStdInput);
   CloseHandle(startup.hStdOutput);
   CloseHandle(startup.hStdError);
@@ -98,13 +125,17 @@ int Spawn(const std::vector<std::string>& args, const RunOptions& options, const
   GetExitCodeProcess(process.hProcess, &status);
   CloseHandle(process.hProcess);
   CloseHandle(process.hThread);
+  if (IsExceptionCode(status)) {
+    trouble = "it ended with the exception " + Hex(status);
+    return -1;
+  }
   return static_cast<int>(status);
 }
 
 #else
 
 int Spawn(const std::vector<std::string>& args, const RunOptions& options, const std::filesystem::path& in,
-          const std::filesystem::path& out, const std::filesystem::path& err) {
+          const std::filesystem::path& out, const std::filesystem::path& err, std::string& trouble) {
   std::vector<std::string> env_text;
   for (char** e = environ; *e != nullptr; ++e) {
     if (std::strncmp(*e, "LC_ALL=", 7) != 0 && std::strncmp(*e, "LANG=", 5) != 0) env_text.emplace_back(*e);
@@ -138,7 +169,10 @@ int Spawn(const std::vector<std::string>& args, const RunOptions& options, const
   const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), env.data());
   posix_spawn_file_actions_destroy(&actions);
   if (pipe_fds[1] >= 0) close(pipe_fds[1]);
-  if (spawned != 0) return -1;
+  if (spawned != 0) {
+    trouble = std::string("posix_spawn failed: ") + std::strerror(spawned);
+    return -1;
+  }
   int status = 0;
   if (waitpid(child, &status, 0) != child) return -1;
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
@@ -152,8 +186,9 @@ ProgramRun RunProgram(const std::vector<std::string>& args, const RunOptions& op
   TempDir io;
   WriteFile(io / "in", options.input);
   ProgramRun run;
-  run.status = Spawn(args, options, io / "in", io / "out", io / "err");
-  EXPECT_GE(run.status, 0) << "the program did not start: " << VANTREL_CLI_PROGRAM;
+  std::string trouble;
+  run.status = Spawn(args, options, io / "in", io / "out", io / "err", trouble);
+  EXPECT_GE(run.status, 0) << VANTREL_CLI_PROGRAM << " did not run to its end: " << trouble;
   run.out = Slurp(io / "out");
   run.err = Slurp(io / "err");
   return run;
