@@ -10,7 +10,7 @@ packages=(
   g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
   wine wine32:i386 wine64 xvfb xauth x11-utils imagemagick
   locales fonts-wqy-microhei fonts-wine
-  ripgrep hyperfine bbe time util-linux
+  ripgrep hyperfine bbe time util-linux python3 strace
 )
 
 missing=()

@@ -569,7 +569,9 @@ TEST_F(ProgramTest, HelpIsACompleteManualAndVersionIsTheVersionOnly) {
   for (const char* part : {"Usage: ", "--find-hex HEX", "--find-ascii TEXT", "--find-utf8 TEXT", "--find-unicode TEXT",
                            "--replace-hex HEX", "--replace-ascii TEXT", "--replace-utf8 TEXT", "--replace-unicode TEXT",
                            "--dir", "--no-whole-string", "--no-ask", "--yes", "--dry-run", "--backup[=SUFFIX]",
-                           "--codepage CP", "--help", "--version", "Exit status:", "Examples:"}) {
+                           "--codepage CP", "--help", "--version", "Exit status:", "Examples:", "--patch FILE",
+                           "--glob GLOB", "--max-depth N", "--context N", "--stats", "--json", "--restore[=SUFFIX]",
+                           "--keep-mtime", "--threads N", "--follow", "Patch lists:"}) {
     EXPECT_NE(help.out.find(part), std::string::npos) << part;
   }
   EXPECT_EQ(Vantrel({"-h"}).out, help.out);

@@ -23,12 +23,6 @@ namespace {
 namespace fs = std::filesystem;
 using testing::ToBytes;
 
-WalkOptions Following(bool follow = true) {
-  WalkOptions options;
-  options.follow_links = follow;
-  return options;
-}
-
 // The files a listing walk runs on, in order.
 std::vector<fs::path> Walked(const fs::path& dir, WalkOptions options = {}) {
   testing::ScriptedHost host("78", "");
@@ -125,6 +119,12 @@ TEST_F(WalkDirectoryTest, ReportsADirectoryThatCannotBeListedAndGoesOn) {
 }
 
 #ifndef _WIN32
+WalkOptions Following(bool follow = true) {
+  WalkOptions options;
+  options.follow_links = follow;
+  return options;
+}
+
 // An unpacked image holds absolute links (bin/sh -> /bin/busybox); a walk run as root must
 // not follow them into the machine's own files.
 TEST_F(WalkDirectoryTest, PassesOverLinksToFilesAndFoldersOutsideTheTreeAndOverAFifo) {
