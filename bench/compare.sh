@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Compares Vantrel with its peers, side by side in one run, and prints a table of medians and
 # ratios. Generates its data under a temporary directory and removes it at the end.
-#   bench/compare.sh                 everything (about half an hour on 2 cores)
-#   RUNS=5 (default) runs per command; SKIP="kernel tree system yes memory" skips parts
-# The page cache is hot: every command runs once before it is measured.
+#   bench/compare.sh             everything (about an hour on 2 cores)
+#   RUNS=5 (default) runs per command; SKIP="kernel file tree system yes sets memory" skips parts
+# Each pair of commands runs in turn, A B A B ..., after a warm-up that makes the page cache
+# hot, so a shared machine whose speed drifts slows both alike; a ratio is the median of the
+# ratios of each pair (below 1: Vantrel is faster).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${RUNS:-5}
@@ -11,34 +13,50 @@ skip=" ${SKIP:-} "
 
 bash scripts/install-deps.sh
 cmake --preset native >/dev/null
-cmake --build --preset native --target vantrel_cli search_bench make_data >/dev/null
+cmake --build --preset native --target vantrel_cli search_bench make_data tree_floor pattern_set_bench >/dev/null
 V=$PWD/build/native/cli/vantrel
 MAKE=$PWD/build/native/bench/make_data
+FLOOR=$PWD/build/native/bench/tree_floor
+SETS=$PWD/build/native/bench/pattern_set_bench
+threads=$(nproc)
 work=$(mktemp -d /tmp/vantrel-compare.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 table=$work/table.md
 
 hex() { printf '%s' "$1" | od -An -tx1 | tr -d ' \n'; }
 row() { printf '| %s | %s | %s | %s |\n' "$1" "$2" "$3" "$4" >>"$table"; }
+median() { sort -g | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
 
-# Median seconds of each command, in the order given: hyperfine's CSV, column 4.
-medians() { tail -n +2 "$1" | awk -F, '{print $4}'; }
+# Wall seconds of one run of a shell command, its output dropped (status 1, nothing found, is fine).
+seconds() {
+  local start=$EPOCHREALTIME
+  eval "$1" >/dev/null 2>&1 || true
+  awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN{printf "%.6f\n", b - a}'
+}
 
-# compare LABEL VANTREL_CMD PEER_NAME PEER_CMD [PEER_NAME PEER_CMD ...] [-- hyperfine options]
+# measure OURS PEER...: runs them in turn, $runs rounds after one warm-up round, and leaves
+# each command's seconds in $work/t.N, one line a round (0 is ours).
+measure() {
+  local cmds=("$@") i round
+  for i in "${!cmds[@]}"; do seconds "${cmds[$i]}" >/dev/null; : >"$work/t.$i"; done
+  for ((round = 0; round < runs; round++)); do
+    for i in "${!cmds[@]}"; do seconds "${cmds[$i]}" >>"$work/t.$i"; done
+  done
+}
+m() { median <"$work/t.$1"; }
+# The median over the rounds of ours / peer i (times `scale`).
+ratio() { paste "$work/t.0" "$work/t.$1" | awk -v s="${2:-1}" '{print $1 / ($2 * s)}' | median; }
+
+# compare LABEL OURS NAME PEER [NAME PEER ...]: one row per peer.
 compare() {
   local label=$1 ours=$2; shift 2
-  local names=() cmds=() opts=()
-  while [ $# -gt 0 ]; do
-    if [ "$1" = -- ]; then shift; opts=("$@"); break; fi
-    names+=("$1"); cmds+=("$2"); shift 2
-  done
-  local csv=$work/h.csv
-  hyperfine -N --style none -i --warmup 1 --runs "$runs" "${opts[@]}" --export-csv "$csv" "$ours" "${cmds[@]}" >/dev/null 2>&1 \
-    || hyperfine --style none -i --warmup 1 --runs "$runs" "${opts[@]}" --export-csv "$csv" "$ours" "${cmds[@]}" >/dev/null
-  mapfile -t m < <(medians "$csv")
+  local names=() cmds=("$ours")
+  while [ $# -gt 0 ]; do names+=("$1"); cmds+=("$2"); shift 2; done
+  echo "== $label" >&2
+  measure "${cmds[@]}"
   for i in "${!names[@]}"; do
-    row "$label" "$(printf '%.3f s' "${m[0]}")" "${names[$i]} $(printf '%.3f s' "${m[$((i + 1))]}")" \
-        "$(awk -v a="${m[0]}" -v b="${m[$((i + 1))]}" 'BEGIN{printf "%.2fx", a/b}')"
+    row "$label" "$(printf '%.3f s' "$(m 0)")" "${names[$i]} $(printf '%.3f s' "$(m $((i + 1)))")" \
+        "$(printf '%.2fx' "$(ratio $((i + 1)))")"
   done
 }
 
@@ -57,7 +75,8 @@ absent_pattern() {
 {
   echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//'),"
   echo "SIMD: $(grep -m1 -o -w -E 'avx512bw|avx2' /proc/cpuinfo | sort -u | tr '\n' ' ')"
-  echo "Medians of $runs runs, hot page cache. Ratio = Vantrel's time / the peer's (below 1 is faster),"
+  echo "Medians of $runs rounds, each command in turn with its peers, hot page cache, whole processes (wall"
+  echo "time). Ratio = the median over the rounds of Vantrel's time / the peer's (below 1 is faster),"
   echo "except in the kernel rows, where it is throughput as a share of memchr's or a multiple of memmem's."
   echo
   echo "| case | Vantrel | peer | ratio |"
@@ -74,21 +93,15 @@ if [[ $skip != *" kernel "* ]]; then
     base=$(gbps "$kind/memchr_absent_byte")
     for c in absent4 absent16 tail16; do
       ours=$(gbps "$kind/$c/vantrel_finder")
-      fresh=$(gbps "$kind/$c/FindInFile")
       mm=$(gbps "$kind/$c/memmem")
-      bm=$(gbps "$kind/$c/boyer_moore_horspool")
-      qs=$(gbps "$kind/$c/QuickSearch")
       row "kernel $kind $c" "$ours GB/s" "memchr $base GB/s" "$(awk -v a="$ours" -v b="$base" 'BEGIN{printf "%.0f %%", 100*a/b}')"
-      row "FindInFile (fresh map) $kind $c" "$fresh GB/s" "memchr $base GB/s" "$(awk -v a="$fresh" -v b="$base" 'BEGIN{printf "%.0f %%", 100*a/b}')"
       row "kernel $kind $c" "$ours GB/s" "memmem $mm GB/s" "$(awk -v a="$ours" -v b="$mm" 'BEGIN{printf "%.1fx", a/b}')"
-      row "kernel $kind $c" "$ours GB/s" "boyer_moore_horspool $bm GB/s, QuickSearch $qs GB/s" \
-          "$(awk -v a="$ours" -v b="$bm" 'BEGIN{printf "%.1fx", a/b}')"
     done
   done
+  rm -rf "$work/gb"
 fi
 
 if [[ $skip != *" file "* ]]; then
-  echo "== one 1 GiB file, whole process" >&2
   for kind in random text; do
     "$MAKE" file "$work/$kind.bin" "$kind" 1024
     letters=vQ7kZ2xJ9mW4pL6rT8yB
@@ -101,47 +114,88 @@ if [[ $skip != *" file "* ]]; then
     compare "--dry-run, 1 GiB $kind, 16 bytes in the last 64" "$V --dry-run -f $(hex Vantrel-tail-0x5) $work/$kind.bin" \
       "rg -c -F --mmap" "rg -c -F --mmap Vantrel-tail-0x5 $work/$kind.bin"
   done
-  rm -f "$work/random.bin" "$work/text.bin"
+  rm -f "$work/random.bin"
 fi
 
+# compare_tree NAME DIR: one thread against rg -j1 and the floor, then every thread against rg
+# with its default threads and against the floor shared among the threads.
+compare_tree() {
+  local name=$1 dir=$2 p=Vantrel-absent-7Q
+  echo "== $name" >&2
+  measure "$V --dry-run -j1 -f $(hex $p) $dir" "rg -l -F -uuu -j1 $p $dir" "$FLOOR $dir" \
+          "$V --dry-run -f $(hex $p) $dir" "rg -l -F -uuu $p $dir"
+  row "--dry-run -j1, $name" "$(printf '%.3f s' "$(m 0)")" "rg -l -F -uuu -j1 $(printf '%.3f s' "$(m 1)")" "$(printf '%.2fx' "$(ratio 1)")"
+  row "--dry-run -j1, $name" "$(printf '%.3f s' "$(m 0)")" "floor (list, open, read, close) $(printf '%.3f s' "$(m 2)")" "$(printf '%.2fx' "$(ratio 2)")"
+  paste "$work/t.3" "$work/t.4" >"$work/t.threads"
+  row "--dry-run -j$threads, $name" "$(printf '%.3f s' "$(m 3)")" "rg -l -F -uuu (default threads) $(printf '%.3f s' "$(m 4)")" \
+      "$(printf '%.2fx' "$(awk '{print $1 / $2}' "$work/t.threads" | median)")"
+  paste "$work/t.3" "$work/t.2" >"$work/t.floor"
+  row "--dry-run -j$threads, $name" "$(printf '%.3f s' "$(m 3)")" "floor / $threads threads $(awk -v f="$(m 2)" -v t="$threads" 'BEGIN{printf "%.3f s", f / t}')" \
+      "$(printf '%.2fx' "$(awk -v t="$threads" '{print $1 * t / $2}' "$work/t.floor" | median)")"
+}
+
 if [[ $skip != *" tree "* ]]; then
-  echo "== a generated tree of 100,000 files" >&2
-  "$MAKE" tree "$work/tree" 100000
-  p=Vantrel-absent-7Q
-  compare "--dry-run, generated tree, 100,000 files" "$V --dry-run -f $(hex $p) $work/tree" \
-    "rg -l -F -uuu -j1 --no-ignore" "rg -l -F -uuu -j1 --no-ignore $p $work/tree" \
-    "rg -l -F -uuu (default threads)" "rg -l -F -uuu $p $work/tree"
-  rm -rf "$work/tree"
+  "$MAKE" tree "$work/tree" 40000 Vantrel-planted-1pc
+  compare_tree "generated tree, 40,000 files of 1-12 KiB" "$work/tree"
 fi
 
 if [[ $skip != *" system "* ]]; then
-  for tree in /usr/share /usr/lib; do
-    echo "== $tree ($(find "$tree" -type f | wc -l) files)" >&2
-    p=Vantrel-absent-7Q
-    compare "--dry-run, $tree ($(find "$tree" -type f | wc -l) files)" "$V --dry-run -f $(hex $p) $tree" \
-      "rg -l -F -uuu -j1 --no-ignore" "rg -l -F -uuu -j1 --no-ignore $p $tree" \
-      "rg -l -F -uuu (default threads)" "rg -l -F -uuu $p $tree"
+  for dir in /usr/share /usr/lib; do
+    compare_tree "$dir ($(find "$dir" -type f | wc -l) files, $(du -sh "$dir" 2>/dev/null | cut -f1))" "$dir"
   done
 fi
 
 if [[ $skip != *" yes "* ]]; then
-  echo "== --yes, 1 GiB with 100,000 occurrences" >&2
+  [ -d "$work/tree" ] || "$MAKE" tree "$work/tree" 40000 Vantrel-planted-1pc
+  # Each round patches a fresh copy; its own --dry-run searches a copy too, so both read the
+  # same hot files.
+  p=$(hex Vantrel-planted-1pc) r=$(hex Vantrel-patched-1pc)
+  compare "--yes, generated tree, the pattern in 1 % of the files" \
+    "rm -rf $work/y && cp -a $work/tree $work/y && $V --yes -f $p -r $r $work/y" \
+    "its own --dry-run" "rm -rf $work/y && cp -a $work/tree $work/y && $V --dry-run -f $p $work/y"
   "$MAKE" occurrences "$work/occ.bin" 1024 100000 ABCD
-  compare "--yes, 1 GiB, 100,000 x 4 bytes" "$V --yes -f 41424344 -r 57585960 $work/work.bin" \
-    "its own --dry-run" "$V --dry-run -f 41424344 $work/occ.bin" \
-    "bbe (new file)" "bbe -e s/ABCD/WXYZ/ -o $work/out.bin $work/occ.bin" \
-    "LC_ALL=C sed (new file)" "sh -c 'LC_ALL=C sed s/ABCD/WXYZ/g $work/occ.bin > $work/out.bin'" \
-    -- --prepare "cp $work/occ.bin $work/work.bin"
-  rm -f "$work/occ.bin" "$work/work.bin" "$work/out.bin"
+  compare "--yes, 1 GiB, 100,000 x 4 bytes" "cp $work/occ.bin $work/work.bin && $V --yes -f 41424344 -r 57585960 $work/work.bin" \
+    "its own --dry-run" "cp $work/occ.bin $work/work.bin && $V --dry-run -f 41424344 $work/work.bin"
+  rm -rf "$work/y" "$work/occ.bin" "$work/work.bin"
 fi
 
+if [[ $skip != *" sets "* ]]; then
+  [ -f "$work/text.bin" ] || "$MAKE" file "$work/text.bin" text 1024
+  text=$work/text.bin
+  "$SETS" absent-words "$text" 100 1 >"$work/words100.txt"
+  "$SETS" absent-pieces "$text" 100 2 >"$work/pieces100.txt"
+  # The same texts as a patch list: each a pair whose replacement does not matter to --dry-run.
+  for list in words100 pieces100; do
+    sed -e 's/\\/\\\\/g' -e 's/"/\\"/g' -e 's/^/ascii:"/' -e 's/$/" => 00/' "$work/$list.txt" >"$work/$list.patch"
+  done
+  line=$(awk 'length($0) >= 16 { print substr($0, 1, 16); exit }' "$work/words100.txt")
+  wild="$(printf '%s' "${line:0:8}" | od -An -tx1 | tr -d '\n') ?? $(printf '%s' "${line:9:7}" | od -An -tx1 | tr -d '\n')"
+  regex="(?s-u)${line:0:8}.${line:9:7}"
+  compare "--dry-run -p, 100 absent texts (words) of 9-17 bytes, 1 GiB text" "$V --dry-run -p $work/words100.patch $text" \
+    "rg -c -F --mmap -f" "rg -c -F --mmap -f $work/words100.txt $text"
+  compare "--dry-run -p, 100 absent texts (pieces) of 9-17 bytes, 1 GiB text" "$V --dry-run -p $work/pieces100.patch $text" \
+    "rg -c -F --mmap -f" "rg -c -F --mmap -f $work/pieces100.txt $text"
+  compare "--dry-run, ?? among 15 fixed text bytes, 1 GiB text" "$V --dry-run -f '$wild' $text" \
+    "rg -c --mmap -a '$regex'" "rg -c --mmap -a '$regex' $text"
+  compare "--dry-run, E8 ?? ?? ?? ?? 85 C0, 1 GiB text" "$V --dry-run -f 'E8 ?? ?? ?? ?? 85 C0' $text" \
+    "rg -c --mmap -a '(?s-u)\\xE8.{4}\\x85\\xC0'" "rg -c --mmap -a '(?s-u)\\xE8.{4}\\x85\\xC0' $text"
+fi
+rm -f "$work/text.bin"
+
 if [[ $skip != *" memory "* ]]; then
-  echo "== peak memory, 5 GiB file" >&2
+  echo "== peak memory" >&2
+  peak() { { /usr/bin/time -f '%M' "$@" >/dev/null 2>/dev/null; } 2>&1 | tail -n 1; }
   truncate -s 5G "$work/big.bin"
   printf 'Vantrel-tail-0x5' | dd of="$work/big.bin" bs=1 seek=$((5 * 1024 * 1024 * 1024 - 40)) conv=notrunc status=none
-  rss=$( { /usr/bin/time -f '%M' "$V" --dry-run -f "$(hex Vantrel-tail-0x5)" "$work/big.bin" >/dev/null; } 2>&1 | tail -n 1)
-  row "peak resident memory, --dry-run over 5 GiB" "$((rss / 1024)) MiB" "target 160 MiB" "-"
+  row "peak resident memory, --dry-run over a 5 GiB file" "$(( $(peak "$V" --dry-run -f "$(hex Vantrel-tail-0x5)" "$work/big.bin") / 1024 )) MiB" "target 64 MiB" "-"
   rm -f "$work/big.bin"
+  "$MAKE" tree "$work/big-tree" 100000 Vantrel-planted-1pc
+  for j in 1 "$threads" 8; do
+    row "peak resident memory, --yes -j$j over 100,000 files" \
+        "$(( $(peak "$V" --yes -j"$j" -f "$(hex Vantrel-planted-1pc)" -r "$(hex Vantrel-patched-1pc)" "$work/big-tree") / 1024 )) MiB" "target 64 MiB" "-"
+    "$V" --yes -j1 -f "$(hex Vantrel-patched-1pc)" -r "$(hex Vantrel-planted-1pc)" "$work/big-tree" >/dev/null
+  done
+  rm -rf "$work/big-tree"
 fi
 
 cat "$table"

@@ -2,10 +2,9 @@
 //   make_data file PATH random|text MIB           random bytes (never 0xFF) or text
 //   make_data occurrences PATH MIB COUNT PATTERN  random bytes with COUNT copies of PATTERN,
 //                                                 evenly spaced, and no other
-//   make_data tree DIR FILES                      FILES files in nested directories, sized
-//                                                 like a source tree (most under 16 KiB)
+//   make_data tree DIR FILES [PATTERN]            FILES files of 1-12 KiB in nested directories,
+//                                                 PATTERN planted in one of every hundred
 #include <cstdio>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -47,8 +46,9 @@ int MakeOccurrences(const fs::path& path, std::uint64_t mib, std::uint64_t count
   return out.good() ? 0 : 1;
 }
 
-// Sizes like a source tree: log-uniform from 64 bytes to 16 KiB for most files, a few up to 1 MiB.
-int MakeTree(const fs::path& dir, std::uint64_t files) {
+// Files of 1 to 12 KiB of text in nested directories, fifty to a directory; with a pattern,
+// planted once or twice in one file of every hundred.
+int MakeTree(const fs::path& dir, std::uint64_t files, const std::string& pattern) {
   std::mt19937_64 rng(11);
   std::uniform_real_distribution<double> unit(0.0, 1.0);
   std::vector<char> content(1 << 20);
@@ -56,10 +56,13 @@ int MakeTree(const fs::path& dir, std::uint64_t files) {
   for (std::uint64_t i = 0; i < files; ++i) {
     const fs::path sub = dir / ("d" + std::to_string(i / 1000)) / ("s" + std::to_string(i / 50 % 20));
     if (i % 50 == 0) fs::create_directories(sub);
-    const double max = unit(rng) < 0.97 ? 16384.0 : 1048576.0;
-    const auto size = static_cast<std::size_t>(64.0 * std::pow(max / 64.0, unit(rng)));
+    const auto size = static_cast<std::size_t>(1024 + unit(rng) * 11 * 1024);
+    std::string text(content.data() + rng() % 1024, size);
+    if (!pattern.empty() && i % 100 == 0) {
+      for (std::uint64_t k = 0; k <= i / 100 % 2; ++k) text.replace(rng() % (size - pattern.size()), pattern.size(), pattern);
+    }
     std::ofstream out(sub / ("f" + std::to_string(i) + ".c"), std::ios::binary);
-    out.write(content.data() + rng() % 1024, static_cast<std::streamsize>(std::min(size, content.size() - 1024)));
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
   }
   return 0;
 }
@@ -73,7 +76,10 @@ int main(int argc, char** argv) {
     return MakeOccurrences(args[1], std::strtoull(args[2].c_str(), nullptr, 10), std::strtoull(args[3].c_str(), nullptr, 10),
                            args[4]);
   }
-  if (args.size() == 3 && args[0] == "tree") return MakeTree(args[1], std::strtoull(args[2].c_str(), nullptr, 10));
-  std::fprintf(stderr, "usage: make_data file PATH random|text MIB | occurrences PATH MIB COUNT PATTERN | tree DIR FILES\n");
+  if ((args.size() == 3 || args.size() == 4) && args[0] == "tree") {
+    return MakeTree(args[1], std::strtoull(args[2].c_str(), nullptr, 10), args.size() == 4 ? args[3] : std::string());
+  }
+  std::fprintf(stderr,
+               "usage: make_data file PATH random|text MIB | occurrences PATH MIB COUNT PATTERN | tree DIR FILES [PATTERN]\n");
   return 2;
 }
