@@ -1,6 +1,10 @@
 #include "cli/run_command.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <optional>
 #include <string>
 #include <thread>
@@ -15,7 +19,6 @@
 #include "cli/report.h"
 #include "cli/restore.h"
 #include "cli/terminal_host.h"
-#include "engine/file_source.h"
 #include "engine/os/path_text.h"
 #include "runs/glob_set.h"
 #include "runs/messages.h"
@@ -57,13 +60,16 @@ unsigned Threads(const RunDescription& run) {
   return std::max(1u, std::thread::hardware_concurrency());
 }
 
-// The whole of a (small) file, as a patch list is read before anything is searched.
-Result<std::string> ReadWhole(const fs::path& path) {
-  Result<FileSource> source = FileSource::Open(path, SearchOptions{kDefaultSearchWindow, std::int64_t{64} << 20, {}});
-  if (!source) return source.error();
-  Result<Bytes> bytes = source->Read(0, static_cast<std::size_t>(source->length()));
-  if (!bytes) return bytes.error();
-  return std::string(bytes->begin(), bytes->end());
+// The whole of a patch list, read before anything is searched.
+Result<std::string> ReadPatchList(const fs::path& path) {
+  std::error_code error;
+  if (fs::is_directory(path, error)) return SystemError{EISDIR, "it is a directory"};
+  errno = 0;
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  if (in) text << in.rdbuf();
+  if (!in || in.bad()) return SystemError{errno, errno != 0 ? std::strerror(errno) : "it cannot be read"};
+  return text.str();
 }
 
 // The job the description asks for, with a patch list's line of each pattern; a usage error
@@ -74,7 +80,7 @@ std::variant<RunJob, std::string> MakeJob(const RunDescription& run, std::vector
     if (run.replacement) replacements.emplace(1, *run.replacement);
     return RunJob({run.find}, std::move(replacements), run.ask);
   }
-  Result<std::string> text = ReadWhole(*run.patch_file);
+  Result<std::string> text = ReadPatchList(*run.patch_file);
   if (!text) return "cannot read the patch list " + Quoted(*run.patch_file) + ": " + text.error().message;
   auto pairs = ParsePatchList(*text, PathText(*run.patch_file), run.ansi);
   if (auto* problem = std::get_if<std::string>(&pairs)) return *problem;
