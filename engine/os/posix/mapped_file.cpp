@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "engine/os/posix/open_regular_file.h"
+#include "engine/os/read_at.h"
 #include "engine/os/system_error.h"
 
 namespace vantrel::os {
@@ -58,16 +59,7 @@ Result<MappedView> MappedFile::Map(std::int64_t offset, std::size_t size) const 
 }
 
 Result<std::size_t> MappedFile::ReadAt(std::int64_t offset, std::span<std::uint8_t> out) const {
-  std::size_t done = 0;
-  while (done < out.size()) {
-    const ssize_t got = pread(static_cast<int>(file_), out.data() + done, out.size() - done,
-                              static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return LastSystemError();
-    if (got == 0) break;
-    done += static_cast<std::size_t>(got);
-  }
-  return done;
+  return os::ReadAt(file_, offset, out);
 }
 
 Result<FileIdentity> MappedFile::Identify() const {

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "engine/os/posix/open_regular_file.h"
+#include "engine/os/read_at.h"
 #include "engine/os/system_error.h"
 
 namespace vantrel::os {
@@ -23,16 +24,7 @@ Result<UpdateFile> UpdateFile::Open(const std::filesystem::path& path) {
 }
 
 Result<std::size_t> UpdateFile::ReadAt(std::int64_t offset, std::span<std::uint8_t> out) {
-  std::size_t done = 0;
-  while (done < out.size()) {
-    const ssize_t got = pread(static_cast<int>(file_), out.data() + done, out.size() - done,
-                              static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return LastSystemError();
-    if (got == 0) break;
-    done += static_cast<std::size_t>(got);
-  }
-  return done;
+  return os::ReadAt(file_, offset, out);
 }
 
 Result<void> UpdateFile::WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes) {

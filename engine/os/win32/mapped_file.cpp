@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "engine/os/read_at.h"
 #include "engine/os/system_error.h"
 #include "engine/os/win32/wide_text.h"
 
@@ -68,23 +69,7 @@ Result<MappedView> MappedFile::Map(std::int64_t offset, std::size_t size) const 
 }
 
 Result<std::size_t> MappedFile::ReadAt(std::int64_t offset, std::span<std::uint8_t> out) const {
-  constexpr DWORD kMaxChunk = 1u << 30;
-  std::size_t done = 0;
-  while (done < out.size()) {
-    OVERLAPPED at{};
-    const auto position = static_cast<std::uint64_t>(offset) + done;
-    at.Offset = static_cast<DWORD>(position & 0xFFFFFFFFu);
-    at.OffsetHigh = static_cast<DWORD>(position >> 32);
-    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(out.size() - done, kMaxChunk));
-    DWORD got = 0;
-    if (!ReadFile(AsHandle(file_), out.data() + done, want, &got, &at)) {
-      if (GetLastError() == ERROR_HANDLE_EOF) break;
-      return LastSystemError();
-    }
-    if (got == 0) break;
-    done += got;
-  }
-  return done;
+  return os::ReadAt(file_, offset, out);
 }
 
 Result<FileIdentity> MappedFile::Identify() const {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "engine/os/read_at.h"
 #include "engine/os/system_error.h"
 #include "engine/os/win32/wide_text.h"
 
@@ -37,19 +38,7 @@ Result<UpdateFile> UpdateFile::Open(const std::filesystem::path& path) {
 }
 
 Result<std::size_t> UpdateFile::ReadAt(std::int64_t offset, std::span<std::uint8_t> out) {
-  std::size_t done = 0;
-  while (done < out.size()) {
-    OVERLAPPED at = At(offset + static_cast<std::int64_t>(done));
-    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(out.size() - done, kMaxChunk));
-    DWORD got = 0;
-    if (!ReadFile(AsHandle(file_), out.data() + done, want, &got, &at)) {
-      if (GetLastError() == ERROR_HANDLE_EOF) break;
-      return LastSystemError();
-    }
-    if (got == 0) break;
-    done += got;
-  }
-  return done;
+  return os::ReadAt(file_, offset, out);
 }
 
 Result<void> UpdateFile::WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes) {
