@@ -73,7 +73,7 @@ Result<Bytes> FileSource::Read(std::int64_t offset, std::size_t size) const {
   const std::int64_t end = std::clamp<std::int64_t>(offset + static_cast<std::int64_t>(size), start, length_);
   Bytes bytes(static_cast<std::size_t>(end - start));
   if (read_) {
-    std::copy_n(bytes_.begin() + start, bytes.size(), bytes.begin());
+    std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(start), bytes.size(), bytes.begin());
     return bytes;
   }
   Result<std::size_t> got = file_.ReadAt(start, bytes);
