@@ -1,5 +1,8 @@
 #include "runs/parallel_walk.h"
 
+#include <atomic>
+#include <chrono>
+#include <algorithm>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -19,6 +22,10 @@ namespace {
 constexpr std::uint64_t kMaxInFlight = 1024;
 // News a file may keep before its worker waits for the file's turn.
 constexpr std::size_t kMaxKeptNews = 16384;
+// Files the listing numbers together, under one lock, while the workers have work in hand.
+constexpr std::size_t kListedTogether = 32;
+// Files a worker takes at once, at most, when many are waiting.
+constexpr std::size_t kTakenTogether = 8;
 
 // One thing the host hears of, kept until the file's turn.
 struct News {
@@ -30,7 +37,8 @@ struct News {
 // One item of the walk, in walk order: a file to run on, or a directory that could not be listed.
 struct Slot {
   std::filesystem::path path;
-  std::vector<News> news;  // not yet handed on
+  std::vector<News> news;     // not yet handed on
+  std::vector<News> pending;  // the worker's own, not yet shared with the hand-on
   FileOutcome outcome;     // with kDone
   SystemError error;       // with kUnlistable
 };
@@ -53,18 +61,16 @@ class ParallelWalk : public TreeVisitor {
   // too much; and waits for the file's turn.
   void Keep(std::uint64_t seq, Slot& slot, News news);
   void WaitForTurn(std::uint64_t seq);
-  bool stopped() {
-    std::lock_guard lock(mutex_);
-    return stopped_;
-  }
+  void WaitForTurn(std::uint64_t seq, std::unique_lock<std::mutex>& lock);
+  bool stopped() const { return stopped_.load(std::memory_order_relaxed); }
   FilesMet& met() { return met_; }
   RunMode mode() const { return mode_; }
   const RunJob& job() const { return job_; }
   RunHost& host() { return host_; }
 
  private:
-  // Numbers the next item of the walk; a directory that could not be listed comes with why.
-  void Add(std::filesystem::path path, std::optional<SystemError> unlistable);
+  // Numbers the items listed so far, in walk order.
+  void AddListed();
   void Work();
   void HandOn();
   void Replay(const Slot& slot, const std::vector<News>& news);
@@ -77,13 +83,24 @@ class ParallelWalk : public TreeVisitor {
 
   std::mutex mutex_;
   std::condition_variable work_ready_;   // a file to run on, or the listing's end
-  std::condition_variable news_ready_;   // news for the hand-on, or a new slot
+  std::condition_variable listing_ended_;  // the hand-on looks for news on its own (see HandOn)
   std::condition_variable turn_moved_;   // the turn went on to the next file
   std::deque<std::unique_ptr<Slot>> slots_;  // from the file whose turn it is on
-  std::uint64_t turn_ = 0;                   // the number of slots_.front()
+  // The number of slots_.front(); changed under the mutex, read without it by a worker that
+  // wants to know whether to share its news now.
+  std::atomic<std::uint64_t> turn_ = 0;
   std::deque<std::pair<std::uint64_t, Slot*>> work_;
+  std::atomic<std::size_t> waiting_work_ = 0;  // work_.size(), for the listing to read unlocked
   bool listed_ = false;
-  bool stopped_ = false;
+  std::atomic<bool> stopped_ = false;
+  // Who waits for the turn to move: the listing, for room in slots_, and workers, for their
+  // file's turn. The hand-on wakes them only then, not at every file.
+  bool listing_waits_ = false;
+  int turn_waiters_ = 0;
+
+  // The listing thread's own: items listed, not yet numbered (a file, or a directory that
+  // could not be listed with why).
+  std::vector<std::unique_ptr<Slot>> listed_batch_;
 };
 
 // A file's run as the walk sees it: its news kept for its turn.
@@ -140,10 +157,11 @@ bool ParallelWalk::Run(const std::filesystem::path& dir) {
   try {
     listing = std::thread([this, dir] {
       ListTree(dir, options_.follow_links, options_.choice, *this);
+      AddListed();
       std::lock_guard lock(mutex_);
       listed_ = true;
       work_ready_.notify_all();
-      news_ready_.notify_all();
+      listing_ended_.notify_all();
     });
   } catch (const std::system_error&) {
     {
@@ -160,86 +178,121 @@ bool ParallelWalk::Run(const std::filesystem::path& dir) {
   return true;
 }
 
-void ParallelWalk::Add(std::filesystem::path path, std::optional<SystemError> unlistable) {
+void ParallelWalk::AddListed() {
+  if (listed_batch_.empty()) return;
   std::unique_lock lock(mutex_);
-  turn_moved_.wait(lock, [&] { return slots_.size() < kMaxInFlight || stopped_; });
-  const std::uint64_t seq = turn_ + slots_.size();
-  slots_.push_back(std::make_unique<Slot>());
-  Slot& slot = *slots_.back();
-  slot.path = std::move(path);
-  if (unlistable) {
-    slot.error = *unlistable;
-    slot.news.push_back({News::Kind::kUnlistable, {}});
-  } else {
-    work_.emplace_back(seq, &slot);
-    work_ready_.notify_one();
+  for (std::unique_ptr<Slot>& listed : listed_batch_) {
+    if (slots_.size() >= kMaxInFlight && !stopped()) {
+      // Waits until half the room is free, so that it is woken once per many files.
+      listing_waits_ = true;
+      turn_moved_.wait(lock, [&] { return slots_.size() <= kMaxInFlight / 2 || stopped(); });
+      listing_waits_ = false;
+    }
+    const std::uint64_t seq = turn_ + slots_.size();
+    slots_.push_back(std::move(listed));
+    Slot& slot = *slots_.back();
+    if (slot.news.empty()) work_.emplace_back(seq, &slot);  // else a directory that could not be listed
   }
-  news_ready_.notify_all();
+  listed_batch_.clear();
+  waiting_work_ = work_.size();
+  work_ready_.notify_all();
 }
 
-void ParallelWalk::File(const std::filesystem::path& path) { Add(path, std::nullopt); }
+void ParallelWalk::File(const std::filesystem::path& path) {
+  listed_batch_.push_back(std::make_unique<Slot>());
+  listed_batch_.back()->path = path;
+  // Numbered together while the workers have work in hand; at once when they wait for it.
+  if (listed_batch_.size() >= kListedTogether || waiting_work_ == 0) AddListed();
+}
 
-void ParallelWalk::Unlistable(const std::filesystem::path& dir, const SystemError& error) { Add(dir, error); }
+void ParallelWalk::Unlistable(const std::filesystem::path& dir, const SystemError& error) {
+  listed_batch_.push_back(std::make_unique<Slot>());
+  Slot& slot = *listed_batch_.back();
+  slot.path = dir;
+  slot.error = error;
+  slot.news.push_back({News::Kind::kUnlistable, {}});
+  AddListed();
+}
 
 bool ParallelWalk::Stopped() { return stopped(); }
 
 void ParallelWalk::Work() {
   ReadBuffer buffer;
+  std::vector<std::pair<std::uint64_t, Slot*>> taken;
   for (;;) {
-    std::uint64_t seq = 0;
-    Slot* slot = nullptr;
     {
       std::unique_lock lock(mutex_);
       work_ready_.wait(lock, [&] { return !work_.empty() || listed_; });
       if (work_.empty()) return;
-      std::tie(seq, slot) = work_.front();
-      work_.pop_front();
+      // A share of what waits, so that the other workers find work too.
+      const std::size_t share = std::clamp<std::size_t>(work_.size() / options_.threads, 1, kTakenTogether);
+      taken.assign(work_.begin(), work_.begin() + static_cast<std::ptrdiff_t>(share));
+      work_.erase(work_.begin(), work_.begin() + static_cast<std::ptrdiff_t>(share));
+      waiting_work_ = work_.size();
     }
-    SlotHost host(*this, seq, *slot);
-    if (stopped()) {
-      host.FileDone(slot->path, FileOutcome{});
-      continue;
+    for (const auto& [seq, slot] : taken) {
+      SlotHost host(*this, seq, *slot);
+      if (stopped()) {
+        host.FileDone(slot->path, FileOutcome{});
+        continue;
+      }
+      FilesMetInTurn met(*this, seq);
+      RunOnFile(mode_, slot->path, /*quiet=*/true, job_, host, {&met, &buffer});
     }
-    FilesMetInTurn met(*this, seq);
-    RunOnFile(mode_, slot->path, /*quiet=*/true, job_, host, {&met, &buffer});
   }
 }
 
 void ParallelWalk::Keep(std::uint64_t seq, Slot& slot, News news) {
+  slot.pending.push_back(news);
+  const bool last = news.kind == News::Kind::kDone;
+  // Before its turn a file keeps its news to itself and shares them at its end; a file's
+  // start is shared with what follows it (its first offset reached, an occurrence or its end).
+  // Both spare the lock and the hand-on's wake-ups on each file.
+  const bool now = seq == turn_ && news.kind != News::Kind::kStarted;
+  if (!last && !now && slot.pending.size() < kMaxKeptNews) return;
   std::unique_lock lock(mutex_);
-  if (seq != turn_ && slot.news.size() >= kMaxKeptNews) {
-    turn_moved_.wait(lock, [&] { return seq == turn_; });
-  }
-  slot.news.push_back(news);
-  if (seq == turn_) news_ready_.notify_all();
+  if (!last && seq != turn_) WaitForTurn(seq, lock);
+  slot.news.insert(slot.news.end(), slot.pending.begin(), slot.pending.end());
+  slot.pending.clear();
 }
 
 void ParallelWalk::WaitForTurn(std::uint64_t seq) {
   std::unique_lock lock(mutex_);
+  WaitForTurn(seq, lock);
+}
+
+void ParallelWalk::WaitForTurn(std::uint64_t seq, std::unique_lock<std::mutex>& lock) {
+  ++turn_waiters_;
   turn_moved_.wait(lock, [&] { return seq == turn_; });
+  --turn_waiters_;
 }
 
 void ParallelWalk::HandOn() {
+  // The hand-on looks for news every millisecond rather than being woken for each: the workers
+  // finish files faster than one wake-up each costs (a wake-up per file doubled the system
+  // time of a walk over small files), and a millisecond is nothing to a person reading along.
+  constexpr auto kPause = std::chrono::milliseconds(1);
   std::unique_lock lock(mutex_);
   for (;;) {
-    news_ready_.wait(lock, [&] { return !slots_.empty() || listed_; });
+    while (slots_.empty() && !listed_) listing_ended_.wait_for(lock, kPause);
     if (slots_.empty()) return;
     Slot& slot = *slots_.front();
     for (bool done = false; !done;) {
-      news_ready_.wait(lock, [&] { return !slot.news.empty(); });
+      while (slot.news.empty()) listing_ended_.wait_for(lock, kPause);
       std::vector<News> news;
       news.swap(slot.news);
       const News::Kind last = news.back().kind;
       done = last == News::Kind::kDone || last == News::Kind::kUnlistable;
       lock.unlock();
       Replay(slot, news);
-      const bool stop = host_.Stopped();
+      if (host_.Stopped()) stopped_ = true;
       lock.lock();
-      if (stop) stopped_ = true;
     }
     slots_.pop_front();
     ++turn_;
-    turn_moved_.notify_all();
+    if (turn_waiters_ > 0 || (listing_waits_ && (slots_.size() <= kMaxInFlight / 2 || stopped()))) {
+      turn_moved_.notify_all();
+    }
   }
 }
 

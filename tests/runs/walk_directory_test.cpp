@@ -118,6 +118,74 @@ TEST_F(WalkDirectoryTest, ReportsADirectoryThatCannotBeListedAndGoesOn) {
   EXPECT_EQ(host.unlistable(), (std::vector<fs::path>{root_ / "missing"}));
 }
 
+// Everything a host hears, one line per call, paths below root.
+class NewsLog : public RunHost {
+ public:
+  explicit NewsLog(fs::path root) : root_(std::move(root)) {}
+  bool Prompt(std::string_view, PromptKind) override { return false; }
+  void FileStarted(const fs::path& path) override { Add("start " + Below(path)); }
+  void Reached(std::int64_t offset) override { Add("reached " + std::to_string(offset)); }
+  void Listed(const fs::path& path, const Match& match) override {
+    Add("listed " + Below(path) + " " + std::to_string(match.offset));
+  }
+  void Written(const fs::path& path, const Match& match) override {
+    Add("written " + Below(path) + " " + std::to_string(match.offset));
+  }
+  void FileDone(const fs::path& path, const FileOutcome& outcome) override {
+    Add("done " + Below(path) + " " + std::to_string(outcome.found) + " " + std::to_string(outcome.written) +
+        (outcome.met_before ? " met before" : ""));
+  }
+  void Unlistable(const fs::path& dir, const SystemError&) override { Add("unlistable " + Below(dir)); }
+  const std::vector<std::string>& lines() const { return lines_; }
+
+ private:
+  std::string Below(const fs::path& path) const { return path.lexically_relative(root_).generic_string(); }
+  void Add(std::string line) { lines_.push_back(std::move(line)); }
+  fs::path root_;
+  std::vector<std::string> lines_;
+};
+
+std::vector<std::string> WalkNews(const fs::path& root, RunMode mode, const RunJob& job, unsigned threads) {
+  NewsLog log(root);
+  WalkOptions options;
+  options.threads = threads;
+  WalkDirectory(root, mode, job, log, options);
+  return log.lines();
+}
+
+// More files than the walk keeps in flight, a file whose occurrences outnumber what a file
+// keeps before its turn, names of one file in two folders: four threads must tell the host
+// exactly what one thread tells it, and leave the same bytes.
+TEST_F(WalkDirectoryTest, SeveralThreadsTellTheHostWhatOneThreadTellsIt) {
+  for (int d = 0; d < 3; ++d) {
+    const fs::path dir = root_ / ("d" + std::to_string(d));
+    fs::create_directory(dir);
+    for (int f = 0; f < 700; ++f) {
+      std::string text(static_cast<std::size_t>(f % 50) * 7, '.');
+      for (int k = 0; k < f % 4; ++k) text += "PAT";
+      testing::WriteFile(dir / ("f" + std::to_string(f)), text);
+    }
+  }
+  std::string many;
+  for (int k = 0; k < 20000; ++k) many += "PAT.";
+  testing::WriteFile(root_ / "d1" / "many", many);
+  fs::create_hard_link(root_ / "d0" / "f3", root_ / "d2" / "second-name");
+
+  const testing::ScriptedHost pattern("50 41 54", "", /*ask=*/false);
+  EXPECT_EQ(WalkNews(root_.path(), RunMode::kList, pattern.job(), 4),
+            WalkNews(root_.path(), RunMode::kList, pattern.job(), 1));
+
+  const testing::ScriptedHost forth("50 41 54", "50 41 58", /*ask=*/false);
+  const testing::ScriptedHost back("50 41 58", "50 41 54", /*ask=*/false);
+  const std::vector<std::string> one = WalkNews(root_.path(), RunMode::kReplaceAll, forth.job(), 1);
+  const std::string many_once = testing::ReadText(root_ / "d1" / "many");
+  WalkNews(root_.path(), RunMode::kReplaceAll, back.job(), 1);
+  ASSERT_TRUE(testing::ReadText(root_ / "d1" / "many") == many);
+  EXPECT_EQ(WalkNews(root_.path(), RunMode::kReplaceAll, forth.job(), 4), one);
+  EXPECT_TRUE(testing::ReadText(root_ / "d1" / "many") == many_once);
+  EXPECT_EQ(testing::ReadText(root_ / "d2" / "second-name"), std::string(21, '.') + "PAXPAXPAX");
+}
+
 #ifndef _WIN32
 WalkOptions Following(bool follow = true) {
   WalkOptions options;
