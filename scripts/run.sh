@@ -28,6 +28,26 @@ cmake --preset "$preset" -B "$build_dir" >/dev/null
 cmake --build "$build_dir" --target Vantrel
 program=$build_dir/ui/Vantrel.exe
 
+# No display: a virtual one, a screenshot of the window, and the end. It must exist before
+# Wine's server and services start: services started without a display make the first
+# window's program end at once, without a word.
+virtual=
+if [ -z "${DISPLAY:-}" ]; then
+  virtual=1
+  number=57
+  while [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ]; do number=$((number + 1)); done
+  export DISPLAY=:$number
+  Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  program_pid=
+  cleanup() {
+    [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
+    kill "$xvfb_pid" 2>/dev/null || true
+  }
+  trap cleanup EXIT
+  for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$number" ] && break; sleep 0.1; done
+fi
+
 # Wine's own words when it cannot start at all (the wrapper prints them).
 if ! "$wine" --prepare; then
   echo "run: Vantrel.exe cannot be started, because Wine cannot start on this machine" >&2
@@ -44,23 +64,10 @@ for arg in "$@"; do
   fi
 done
 
-if [ -n "${DISPLAY:-}" ]; then
+if [ -z "$virtual" ]; then
   exec "$wine" "$program" "${args[@]}"
 fi
 
-# No display: a virtual one, a screenshot of the window, and the end.
-number=57
-while [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ]; do number=$((number + 1)); done
-export DISPLAY=:$number
-Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-program_pid=
-cleanup() {
-  [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
-  kill "$xvfb_pid" 2>/dev/null || true
-}
-trap cleanup EXIT
-for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$number" ] && break; sleep 0.1; done
 
 log=$build_dir/vantrel-run.log
 "$wine" "$program" "${args[@]}" >"$log" 2>&1 &
