@@ -7,15 +7,10 @@ namespace {
 
 class ScanSink : public OccurrenceSink {
  public:
-  ScanSink(const FileSource& source, const RunJob& job, RunHost& host, FilesMet* met, FileOutcome& outcome,
-           const OnOccurrence& next)
-      : source_(source), job_(job), host_(host), met_(met), outcome_(outcome), next_(next) {}
+  ScanSink(const FileSource& source, const RunJob& job, RunHost& host, FileOutcome& outcome, const OnOccurrence& next)
+      : source_(source), job_(job), host_(host), outcome_(outcome), next_(next) {}
 
   std::optional<std::int64_t> Found(PatternHit hit) override {
-    if (met_ != nullptr && std::exchange(first_, false) && !met_->Meet(source_)) {
-      outcome_.met_before = true;
-      return std::nullopt;
-    }
     Match match{hit.offset, hit.index, {}, {}, {}};
     if (Result<void> read = ReadAround(match); !read) {
       outcome_.failure = FileOutcome::Failure::kRead;
@@ -50,10 +45,8 @@ class ScanSink : public OccurrenceSink {
   const FileSource& source_;
   const RunJob& job_;
   RunHost& host_;
-  FilesMet* met_;
   FileOutcome& outcome_;
   const OnOccurrence& next_;
-  bool first_ = true;
 };
 
 }  // namespace
@@ -66,8 +59,14 @@ void ScanFile(const std::filesystem::path& path, const RunJob& job, RunHost& hos
     outcome.error = source.error();
     return;
   }
+  // A second name of a file met before is passed over before anything is read, so what the
+  // host hears of it is the same whatever was found under the first name and whenever.
+  if (context.met != nullptr && !context.met->Meet(*source)) {
+    outcome.met_before = true;
+    return;
+  }
   outcome.searched = source->length();
-  ScanSink sink(*source, job, host, context.met, outcome, on_occurrence);
+  ScanSink sink(*source, job, host, outcome, on_occurrence);
   if (Result<void> searched = SearchOccurrences(*source, *job.finder, sink); !searched) {
     outcome.failure = FileOutcome::Failure::kRead;
     outcome.error = searched.error();

@@ -1,7 +1,7 @@
 // The part every run on one file shares: open the file, search it with the job's finder
 // through the engine's occurrence loop, and hand each occurrence to the run, with the
 // bytes the job asks to report, and the run says where to go on. A file met before in the
-// walk is passed over at its first occurrence.
+// walk is passed over as soon as it is open: nothing of it is searched.
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,8 @@
-// The files a walk has met with the pattern in them, so that a file reached again under
-// another name is not searched and patched twice. Only a file with several names (hard links)
-// can be reached twice, unless the walk follows links; the others are not even recorded. A
-// file is identified only once the pattern is found in it: the rest cost nothing.
+// The files a walk has met, so that a file reached again under another name is not searched
+// and patched twice. Only a file with several names (hard links) can be reached twice, unless
+// the walk follows links; the others are not even recorded. A file is met when it is opened,
+// in walk order: the first of its names in that order is the one run on, and every later
+// name is passed over as "met before", nothing searched, whatever the threads.
 #pragma once
 
 #include <optional>

@@ -41,6 +41,9 @@ struct Slot {
   std::vector<News> pending;  // the worker's own, not yet shared with the hand-on
   FileOutcome outcome;     // with kDone
   SystemError error;       // with kUnlistable
+  // The file has been opened (and met, when it had to be), or will not be: what a file with
+  // another name waits for in every file before it.
+  std::atomic<bool> opened = false;
 };
 
 class ParallelWalk : public TreeVisitor {
@@ -58,12 +61,16 @@ class ParallelWalk : public TreeVisitor {
   bool Stopped() override;
 
   // A worker's part: keeps news of the file numbered seq, waiting for its turn when it keeps
-  // too much; and waits for the file's turn.
+  // too much.
   void Keep(std::uint64_t seq, Slot& slot, News news);
-  void WaitForTurn(std::uint64_t seq);
   void WaitForTurn(std::uint64_t seq, std::unique_lock<std::mutex>& lock);
+  // The file numbered seq is open, and is not to be met (or could not be opened).
+  void Opened(Slot& slot);
+  // Meets the open file numbered seq once every file before it is open: false when it was
+  // met before.
+  bool MeetInOrder(std::uint64_t seq, Slot& slot, const os::FileId& id);
   bool stopped() const { return stopped_.load(std::memory_order_relaxed); }
-  FilesMet& met() { return met_; }
+  const FilesMet& met() const { return met_; }
   RunMode mode() const { return mode_; }
   const RunJob& job() const { return job_; }
   RunHost& host() { return host_; }
@@ -74,17 +81,19 @@ class ParallelWalk : public TreeVisitor {
   void Work();
   void HandOn();
   void Replay(const Slot& slot, const std::vector<News>& news);
+  bool OpenedBefore(std::uint64_t seq);
 
   RunMode mode_;
   RunJob job_;  // with each thread's share of the memory for file data
   RunHost& host_;
   WalkOptions options_;
-  FilesMet met_;  // used by one file at a time: the one whose turn it is
+  FilesMet met_;  // under the mutex, in walk order (see MeetInOrder)
 
   std::mutex mutex_;
   std::condition_variable work_ready_;   // a file to run on, or the listing's end
   std::condition_variable listing_ended_;  // the hand-on looks for news on its own (see HandOn)
   std::condition_variable turn_moved_;   // the turn went on to the next file
+  std::condition_variable open_moved_;   // a file was opened
   std::deque<std::unique_ptr<Slot>> slots_;  // from the file whose turn it is on
   // The number of slots_.front(); changed under the mutex, read without it by a worker that
   // wants to know whether to share its news now.
@@ -97,6 +106,10 @@ class ParallelWalk : public TreeVisitor {
   // file's turn. The hand-on wakes them only then, not at every file.
   bool listing_waits_ = false;
   int turn_waiters_ = 0;
+  // Files that wait for every file before them to be opened; a file's open wakes them only
+  // then. Changed under the mutex, read without it by the file that was opened.
+  std::atomic<int> open_waiters_ = 0;
+  std::uint64_t opened_until_ = 0;  // every file before this number has been opened
 
   // The listing thread's own: items listed, not yet numbered (a file, or a directory that
   // could not be listed with why).
@@ -118,6 +131,7 @@ class SlotHost : public RunHost {
     walk_.Keep(seq_, slot_, {News::Kind::kWritten, match});
   }
   void FileDone(const std::filesystem::path&, const FileOutcome& outcome) override {
+    walk_.Opened(slot_);  // a file that could not be opened
     slot_.outcome = outcome;  // read by the hand-on only after the kDone below
     walk_.Keep(seq_, slot_, {News::Kind::kDone, {}});
   }
@@ -129,20 +143,25 @@ class SlotHost : public RunHost {
   Slot& slot_;
 };
 
-// The files met, asked in walk order: a file that may have another name waits for its turn.
-class FilesMetInTurn : public FilesMet {
+// The files met, in walk order: a file that may have another name is met only once every
+// file before it has been opened, so the first of its names in walk order is the one run on.
+// It waits for their opens, not for their runs.
+class FilesMetInOrder : public FilesMet {
  public:
-  FilesMetInTurn(ParallelWalk& walk, std::uint64_t seq) : walk_(walk), seq_(seq) {}
+  FilesMetInOrder(ParallelWalk& walk, std::uint64_t seq, Slot& slot) : walk_(walk), seq_(seq), slot_(slot) {}
   bool Meet(const FileSource& file) override {
     const std::optional<os::FileId> id = walk_.met().IdentityToCheck(file);
-    if (!id) return true;
-    walk_.WaitForTurn(seq_);
-    return walk_.met().Record(*id);
+    if (!id) {
+      walk_.Opened(slot_);
+      return true;
+    }
+    return walk_.MeetInOrder(seq_, slot_, *id);
   }
 
  private:
   ParallelWalk& walk_;
   std::uint64_t seq_;
+  Slot& slot_;
 };
 
 bool ParallelWalk::Run(const std::filesystem::path& dir) {
@@ -211,6 +230,7 @@ void ParallelWalk::Unlistable(const std::filesystem::path& dir, const SystemErro
   slot.path = dir;
   slot.error = error;
   slot.news.push_back({News::Kind::kUnlistable, {}});
+  slot.opened = true;
   AddListed();
 }
 
@@ -224,8 +244,11 @@ void ParallelWalk::Work() {
       std::unique_lock lock(mutex_);
       work_ready_.wait(lock, [&] { return !work_.empty() || listed_; });
       if (work_.empty()) return;
-      // A share of what waits, so that the other workers find work too.
-      const std::size_t share = std::clamp<std::size_t>(work_.size() / options_.threads, 1, kTakenTogether);
+      // A share of what waits, so that the other workers find work too. When links are
+      // followed every file is met in walk order, after the opens of the files before it:
+      // one at a time, so that none waits for the runs of the others in a worker's share.
+      const std::size_t most = options_.follow_links ? 1 : kTakenTogether;
+      const std::size_t share = std::clamp<std::size_t>(work_.size() / options_.threads, 1, most);
       taken.assign(work_.begin(), work_.begin() + static_cast<std::ptrdiff_t>(share));
       work_.erase(work_.begin(), work_.begin() + static_cast<std::ptrdiff_t>(share));
       waiting_work_ = work_.size();
@@ -236,7 +259,7 @@ void ParallelWalk::Work() {
         host.FileDone(slot->path, FileOutcome{});
         continue;
       }
-      FilesMetInTurn met(*this, seq);
+      FilesMetInOrder met(*this, seq, *slot);
       RunOnFile(mode_, slot->path, /*quiet=*/true, job_, host, {&met, &buffer});
     }
   }
@@ -256,15 +279,37 @@ void ParallelWalk::Keep(std::uint64_t seq, Slot& slot, News news) {
   slot.pending.clear();
 }
 
-void ParallelWalk::WaitForTurn(std::uint64_t seq) {
-  std::unique_lock lock(mutex_);
-  WaitForTurn(seq, lock);
-}
-
 void ParallelWalk::WaitForTurn(std::uint64_t seq, std::unique_lock<std::mutex>& lock) {
   ++turn_waiters_;
   turn_moved_.wait(lock, [&] { return seq == turn_; });
   --turn_waiters_;
+}
+
+void ParallelWalk::Opened(Slot& slot) {
+  if (slot.opened.exchange(true)) return;
+  // With the store above, seen by a waiter that counted itself in and then found the file
+  // not yet open (both sequentially consistent): it is asleep, or about to be, under the lock.
+  if (open_waiters_ == 0) return;
+  std::lock_guard lock(mutex_);
+  open_moved_.notify_all();
+}
+
+bool ParallelWalk::MeetInOrder(std::uint64_t seq, Slot& slot, const os::FileId& id) {
+  std::unique_lock lock(mutex_);
+  ++open_waiters_;
+  open_moved_.wait(lock, [&] { return OpenedBefore(seq); });
+  --open_waiters_;
+  const bool first = met_.Record(id);
+  slot.opened = true;
+  if (open_waiters_ > 0) open_moved_.notify_all();
+  return first;
+}
+
+bool ParallelWalk::OpenedBefore(std::uint64_t seq) {
+  // Files handed on were opened; the others are still in slots_, numbered from turn_.
+  opened_until_ = std::max<std::uint64_t>(opened_until_, turn_);
+  while (opened_until_ < seq && slots_[opened_until_ - turn_]->opened) ++opened_until_;
+  return opened_until_ >= seq;
 }
 
 void ParallelWalk::HandOn() {

@@ -4,8 +4,8 @@
 //
 // A file's news are kept until it is its turn, and are handed on as they come once it is. A
 // worker whose file has kept much news waits for its turn, so memory stays bounded. A file
-// that may have been met under another name waits for its turn at its first occurrence, so
-// which of its names is run on does not depend on the threads. Writes to a file happen in its
+// that may have another name is met, once open, only after every file before it has been
+// opened, so which of its names is run on does not depend on the threads. Writes to a file happen in its
 // worker, in offset order, after the host has prepared them (the backups): the host's
 // BeforeWrite must allow calls from several threads; every other call comes on the calling
 // thread.

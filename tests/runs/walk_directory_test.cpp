@@ -145,17 +145,28 @@ class NewsLog : public RunHost {
   std::vector<std::string> lines_;
 };
 
-std::vector<std::string> WalkNews(const fs::path& root, RunMode mode, const RunJob& job, unsigned threads) {
+std::vector<std::string> WalkNews(const fs::path& root, RunMode mode, const RunJob& job, unsigned threads,
+                                  bool follow_links = false) {
   NewsLog log(root);
   WalkOptions options;
   options.threads = threads;
+  options.follow_links = follow_links;
   WalkDirectory(root, mode, job, log, options);
   return log.lines();
 }
 
+// What the host hears of one file: its lines from its start to its end.
+std::vector<std::string> NewsOf(const std::vector<std::string>& news, const std::string& name) {
+  auto start = std::find(news.begin(), news.end(), "start " + name);
+  if (start == news.end()) return {};
+  auto done = std::find_if(start, news.end(), [](const std::string& line) { return line.rfind("done ", 0) == 0; });
+  return {start, done == news.end() ? done : done + 1};
+}
+
 // More files than the walk keeps in flight, a file whose occurrences outnumber what a file
 // keeps before its turn, names of one file in two folders: four threads must tell the host
-// exactly what one thread tells it, and leave the same bytes.
+// exactly what one thread tells it, and leave the same bytes. The second name of a file is
+// passed over as met before, nothing searched, however fast its first name was patched.
 TEST_F(WalkDirectoryTest, SeveralThreadsTellTheHostWhatOneThreadTellsIt) {
   for (int d = 0; d < 3; ++d) {
     const fs::path dir = root_ / ("d" + std::to_string(d));
@@ -178,6 +189,15 @@ TEST_F(WalkDirectoryTest, SeveralThreadsTellTheHostWhatOneThreadTellsIt) {
   const testing::ScriptedHost forth("50 41 54", "50 41 58", /*ask=*/false);
   const testing::ScriptedHost back("50 41 58", "50 41 54", /*ask=*/false);
   const std::vector<std::string> one = WalkNews(root_.path(), RunMode::kReplaceAll, forth.job(), 1);
+  // The listing decides which of the two names comes first.
+  const bool d0_first = std::find(one.begin(), one.end(), "start d0/f3") <
+                        std::find(one.begin(), one.end(), "start d2/second-name");
+  const std::string first = d0_first ? "d0/f3" : "d2/second-name";
+  const std::string second = d0_first ? "d2/second-name" : "d0/f3";
+  EXPECT_EQ(NewsOf(one, first), (std::vector<std::string>{"start " + first, "written " + first + " 21",
+                                                         "written " + first + " 24", "written " + first + " 27",
+                                                         "done " + first + " 3 3"}));
+  EXPECT_EQ(NewsOf(one, second), (std::vector<std::string>{"start " + second, "done " + second + " 0 0 met before"}));
   const std::string many_once = testing::ReadText(root_ / "d1" / "many");
   WalkNews(root_.path(), RunMode::kReplaceAll, back.job(), 1);
   ASSERT_TRUE(testing::ReadText(root_ / "d1" / "many") == many);
@@ -239,6 +259,27 @@ TEST_F(WalkDirectoryTest, PatchesAFileReachedThroughLinksAndHardLinksOnce) {
     WalkDirectory(root_.path(), RunMode::kReplaceAll, host.job(), host, Following(follow));
     EXPECT_EQ(testing::ReadFile(root_ / "real"), ToBytes("xab")) << "follow " << follow;
   }
+}
+
+// Links to files met before and after their own names, and a folder reached twice: with links
+// followed, every file is met in walk order, and four threads tell what one thread tells.
+TEST_F(WalkDirectoryTest, FollowingLinksSeveralThreadsTellTheHostWhatOneThreadTellsIt) {
+  for (int d = 0; d < 3; ++d) {
+    const fs::path dir = root_ / ("d" + std::to_string(d));
+    fs::create_directory(dir);
+    for (int f = 0; f < 300; ++f) {
+      testing::WriteFile(dir / ("f" + std::to_string(f)), std::string(static_cast<std::size_t>(f % 9), '.') + "PAT");
+      if (f % 10 == 0) fs::create_symlink("../d" + std::to_string((d + 1) % 3) + "/f" + std::to_string(f + 1), dir / ("l" + std::to_string(f)));
+    }
+  }
+  fs::create_directory_symlink("d1", root_ / "alias");
+  const testing::ScriptedHost forth("50 41 54", "50 41 58", /*ask=*/false);
+  const testing::ScriptedHost back("50 41 58", "50 41 54", /*ask=*/false);
+  const std::vector<std::string> one = WalkNews(root_.path(), RunMode::kReplaceAll, forth.job(), 1, true);
+  EXPECT_EQ(std::count_if(one.begin(), one.end(), [](const std::string& line) { return line.ends_with("met before"); }), 90);
+  WalkNews(root_.path(), RunMode::kReplaceAll, back.job(), 1, true);
+  EXPECT_EQ(WalkNews(root_.path(), RunMode::kReplaceAll, forth.job(), 4, true), one);
+  EXPECT_EQ(testing::ReadText(root_ / "d0" / "f1"), ".PAX");
 }
 
 // On an overlay (containers, live systems) two lower layers on different file systems hold
