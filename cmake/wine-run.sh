@@ -17,8 +17,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 loader_prefix=()
 case "${VANTREL_WINE_ARCH:-win32}" in
   win32)
-    loader=wine
-    label="32-bit Wine (wine)"
+    # The 32-bit loader itself: Debian's `wine` falls back to the 64-bit one when the 32-bit
+    # Wine is missing, which would make a 64-bit prefix here and fail every 32-bit program.
+    loader=/usr/lib/wine/wine
+    label="32-bit Wine ($loader)"
+    export WINEARCH=win32
     : "${VANTREL_WINEPREFIX:=$root/build/wineprefix}"
     ;;
   win64)
@@ -85,10 +88,30 @@ wine_failed() {
   } >&2
 }
 
+# A prefix is kept only when it is whole and of this Wine's kind. One made while only the
+# 64-bit Wine was installed is a 64-bit prefix, in which the 32-bit Wine loads nothing
+# ("could not load kernel32.dll"); one whose making was cut short lacks the ready mark.
+check_prefix() {
+  [ -d "$WINEPREFIX" ] || return 0
+  local why=
+  if [ ! -f "$WINEPREFIX/.vantrel-ready" ]; then
+    why="a start that failed left it half made"
+  elif ! grep -qx "#arch=$WINEARCH" "$WINEPREFIX/system.reg" 2>/dev/null; then
+    local kind
+    kind=$(sed -n 's/^#arch=//p' "$WINEPREFIX/system.reg" 2>/dev/null | head -n 1)
+    why="it is ${kind:+a $kind prefix, }not a $WINEARCH prefix"
+  fi
+  [ -n "$why" ] || return 0
+  echo "wine-run: making the Wine prefix $WINEPREFIX anew: $why" >&2
+  wineserver -k 2>/dev/null || true
+  rm -rf "$WINEPREFIX" "$WINEPREFIX.server"
+}
+
 prepare_prefix() {
   mkdir -p "$(dirname "$WINEPREFIX")"
   exec 9>"$WINEPREFIX.lock"
   flock 9
+  check_prefix
   if [ ! -f "$WINEPREFIX/.vantrel-ready" ]; then
     make_prefix || exit 1
   fi

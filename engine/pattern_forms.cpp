@@ -20,8 +20,9 @@ Bytes Utf16LeBytes(std::u16string_view text) {
 // A narrow form: the text in the code page, cut to the limit; whole when nothing was cut and
 // the bytes read back as the same text (a code page writes '?' for what it cannot hold).
 FormBytes NarrowForm(std::u16string_view text, os::CodePage cp, std::size_t limit) {
-  const std::string narrow = NarrowPrefix(text, cp, limit);
-  return {AsBytes(narrow), os::ToUtf16(narrow, cp) == text};
+  os::CodePageConverter converter(cp);
+  const std::string narrow = NarrowPrefix(text, converter, limit);
+  return {AsBytes(narrow), converter.ToUtf16(narrow) == text};
 }
 
 std::string_view UpToZeroByte(std::span<const std::uint8_t> bytes) {

@@ -24,7 +24,12 @@ std::u16string_view Utf16Prefix(std::u16string_view text, std::size_t max_units)
 }
 
 std::string NarrowPrefix(std::u16string_view text, os::CodePage cp, std::size_t max_bytes) {
-  std::string whole = os::FromUtf16(text, cp);
+  os::CodePageConverter converter(cp);
+  return NarrowPrefix(text, converter, max_bytes);
+}
+
+std::string NarrowPrefix(std::u16string_view text, os::CodePageConverter& converter, std::size_t max_bytes) {
+  std::string whole = converter.FromUtf16(text);
   if (whole.size() <= max_bytes) return whole;
   // Every character takes at least one byte, so no more than max_bytes units can fit; the
   // converted length grows with the prefix, so the longest fitting cut is found by bisection.
@@ -32,9 +37,9 @@ std::string NarrowPrefix(std::u16string_view text, os::CodePage cp, std::size_t 
   for (std::size_t units = 0; units <= std::min(text.size(), max_bytes); ++units) {
     if (!SplitsPair(text, units)) cuts.push_back(units);
   }
-  const auto fits = [&](std::size_t units) { return os::FromUtf16(text.substr(0, units), cp).size() <= max_bytes; };
+  const auto fits = [&](std::size_t units) { return converter.FromUtf16(text.substr(0, units)).size() <= max_bytes; };
   const auto first_too_long = std::partition_point(cuts.begin() + 1, cuts.end(), fits);
-  return os::FromUtf16(text.substr(0, *(first_too_long - 1)), cp);
+  return converter.FromUtf16(text.substr(0, *(first_too_long - 1)));
 }
 
 }  // namespace vantrel

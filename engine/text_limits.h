@@ -28,5 +28,7 @@ std::u16string_view Utf16Prefix(std::u16string_view text, std::size_t max_units)
 // text in code page cp, cut to the longest prefix of whole characters that takes at most
 // max_bytes bytes.
 std::string NarrowPrefix(std::u16string_view text, os::CodePage cp, std::size_t max_bytes);
+// The same through a converter set up for the code page before.
+std::string NarrowPrefix(std::u16string_view text, os::CodePageConverter& converter, std::size_t max_bytes);
 
 }  // namespace vantrel

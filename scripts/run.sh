@@ -16,7 +16,7 @@ bash scripts/install-deps.sh
 if no_32bit_reason=$(bash scripts/can-run-32bit.sh); then
   preset=win32 wine=cmake/wine-run.sh
   build_dir=${VANTREL_BUILD_DIR:-build/win32}
-  echo "run: the 32-bit Vantrel.exe ($build_dir/ui/Vantrel.exe)" >&2
+  echo "run: the 32-bit Vantrel.exe ($build_dir/ui/Vantrel.exe), because this kernel runs 32-bit programs and the 32-bit Wine is installed" >&2
 else
   preset=win64 wine=cmake/wine64-run.sh
   build_dir=${VANTREL_BUILD_DIR:-build/win64}

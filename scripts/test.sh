@@ -4,8 +4,9 @@
 #   scripts/test.sh native     one preset (native, win32, win64, native-asan), or fuzz: every
 #                              fuzz target for FUZZ_SECONDS (20 here) from its seed corpus
 # Both Windows presets are always built. The win64 tests always run (under the 64-bit Wine);
-# the win32 tests run where this machine runs 32-bit programs, which scripts/can-run-32bit.sh
-# finds out by trying. VANTREL_NO_32BIT=1 takes any machine for one that cannot.
+# the win32 tests run where this machine runs 32-bit programs and the 32-bit Wine could be
+# installed, which scripts/can-run-32bit.sh finds out by trying. VANTREL_NO_32BIT=1 takes any
+# machine for one whose kernel cannot.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -39,6 +40,8 @@ windows_line() {
     echo "=== Windows suites run: $ran; $no_32bit_reason: the 32-bit build was built, its tests were not run$forced" >&2
   elif [ -n "$no_32bit_reason" ]; then
     echo "=== Windows suites run: $ran; $no_32bit_reason: the 32-bit tests were not run$forced" >&2
+  elif [ "$ran" = "win32 and win64" ] || [ "$ran" = win32 ]; then
+    echo "=== Windows suites run: $ran (this kernel runs 32-bit programs and the 32-bit Wine is installed)" >&2
   else
     echo "=== Windows suites run: $ran" >&2
   fi

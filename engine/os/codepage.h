@@ -3,6 +3,7 @@
 // forms behave and are tested alike on both.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,12 +28,31 @@ CodePage SystemAnsiCodePage();
 // Empty when the platform cannot convert it.
 std::optional<CodePage> FindCodePage(std::string_view name_or_number);
 
-// Narrow text in cp to UTF-16. Bytes that are not valid in cp become U+FFFD, as the
-// platform's conversion does.
-std::u16string ToUtf16(std::string_view text, CodePage cp);
+// The conversions between one code page and UTF-16, set up once for many texts: with iconv
+// the set-up costs more than converting a box's text, and cutting a text to a limit converts
+// many prefixes of it. Each text is converted from the code page's initial state.
+class CodePageConverter {
+ public:
+  explicit CodePageConverter(CodePage cp);
+  ~CodePageConverter();
+  CodePageConverter(const CodePageConverter&) = delete;
+  CodePageConverter& operator=(const CodePageConverter&) = delete;
 
-// UTF-16 to narrow text in cp. Characters cp cannot hold become '?', lone surrogates U+FFFD
-// (or '?').
+  // Narrow text in the code page to UTF-16. Bytes that are not valid in it become U+FFFD, as
+  // the platform's conversion does.
+  std::u16string ToUtf16(std::string_view text);
+  // UTF-16 to narrow text in the code page. Characters it cannot hold become '?', lone
+  // surrogates U+FFFD (or '?').
+  std::string FromUtf16(std::u16string_view text);
+
+ private:
+  struct Descriptors;  // the platform's set-up, made on first use of each direction
+  CodePage cp_;
+  std::unique_ptr<Descriptors> descriptors_;
+};
+
+// One text each, through a converter of their own.
+std::u16string ToUtf16(std::string_view text, CodePage cp);
 std::string FromUtf16(std::u16string_view text, CodePage cp);
 
 }  // namespace vantrel::os

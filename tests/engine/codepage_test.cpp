@@ -46,6 +46,21 @@ TEST(CodePageConversion, ReplacesWhatCannotBeConverted) {
   EXPECT_EQ(os::ToUtf16("", kGbk), u"");
 }
 
+// A converter serves many texts; what one text leaves behind (half a character at its end, a
+// replacement) must not reach the next.
+TEST(CodePageConversion, AConverterUsedAgainConvertsEachTextAsANewOneWould) {
+  os::CodePageConverter gbk(kGbk);
+  EXPECT_EQ(gbk.ToUtf16("\xD6\xD0\xCE"), os::ToUtf16("\xD6\xD0\xCE", kGbk));
+  EXPECT_EQ(gbk.ToUtf16("\xC4" "A"), os::ToUtf16("\xC4" "A", kGbk));
+  EXPECT_EQ(gbk.ToUtf16("\xD6\xD0"), u"中");
+  EXPECT_EQ(gbk.FromUtf16(u"中文"), "\xD6\xD0\xCE\xC4");
+  os::CodePageConverter utf8(os::kUtf8);
+  EXPECT_EQ(utf8.ToUtf16("\xE4\xB8"), u"\uFFFD");
+  EXPECT_EQ(utf8.ToUtf16("\xAD" "b"), u"\uFFFDb");
+  EXPECT_EQ(utf8.FromUtf16(u"\xD83D"), "\xEF\xBF\xBD");
+  EXPECT_EQ(utf8.FromUtf16(u"\xDE00z"), os::FromUtf16(u"\xDE00z", os::kUtf8));
+}
+
 #ifndef _WIN32
 // The locale's character set names the ANSI code page on POSIX.
 TEST(SystemAnsiCodePage, FollowsTheLocalesCharacterSet) {

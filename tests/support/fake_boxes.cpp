@@ -21,11 +21,11 @@ int FakeBoxes::Caret(BoxId box) const {
   return it == caret_.end() ? 0 : it->second;
 }
 
-std::string FakeBoxes::ReadNarrow(BoxId box) { return NarrowPrefix(Text(box), ansi_, kBoxReadLimit); }
+std::string FakeBoxes::ReadNarrow(BoxId box) { return NarrowPrefix(Text(box), converter_, kBoxReadLimit); }
 
 std::u16string FakeBoxes::ReadWide(BoxId box) { return Text(box).substr(0, kBoxReadLimit); }
 
-void FakeBoxes::SetNarrow(BoxId box, std::string_view text) { SetWide(box, os::ToUtf16(text, ansi_)); }
+void FakeBoxes::SetNarrow(BoxId box, std::string_view text) { SetWide(box, converter_.ToUtf16(text)); }
 
 void FakeBoxes::SetWide(BoxId box, std::u16string_view text) {
   // Setting the text of an edit box puts the caret at its start.

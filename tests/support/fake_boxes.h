@@ -33,6 +33,7 @@ class FakeBoxes : public BoxAccess {
 
  private:
   os::CodePage ansi_;
+  os::CodePageConverter converter_{ansi_};  // set up once: the fuzz target converts a lot
   bool whole_;
   std::map<BoxId, std::u16string> text_;
   std::map<BoxId, int> caret_;

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 #include "engine/os/codepage_names.h"
 
@@ -27,6 +28,7 @@ class Converter {
   // Converts in; on input it cannot convert, calls replace(out) and skips `skip(in)` bytes.
   template <class Replace, class Skip>
   std::string Run(std::string_view in, Replace replace, Skip skip) {
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);  // each text from the initial state
     std::string out;
     char buffer[1024];
     char* src = const_cast<char*>(in.data());
@@ -140,22 +142,36 @@ std::optional<CodePage> FindCodePage(std::string_view name_or_number) {
   return CodePage{*number};
 }
 
-std::u16string ToUtf16(std::string_view text, CodePage cp) {
-  Converter converter("UTF-16LE", IconvName(cp.number));
-  if (!converter.ok()) return {};
-  const bool utf8 = cp == kUtf8;
-  const std::string bytes = converter.Run(
+struct CodePageConverter::Descriptors {
+  std::optional<Converter> to_utf16;
+  std::optional<Converter> from_utf16;
+};
+
+CodePageConverter::CodePageConverter(CodePage cp) : cp_(cp), descriptors_(std::make_unique<Descriptors>()) {}
+CodePageConverter::~CodePageConverter() = default;
+
+std::u16string CodePageConverter::ToUtf16(std::string_view text) {
+  std::optional<Converter>& converter = descriptors_->to_utf16;
+  if (!converter) converter.emplace("UTF-16LE", IconvName(cp_.number));
+  if (!converter->ok()) return {};
+  const bool utf8 = cp_ == kUtf8;
+  const std::string bytes = converter->Run(
       text, [](std::string& out) { out.append("\xFD\xFF", 2); },
       [utf8](std::string_view bad) { return utf8 ? Utf8BadSequenceBytes(bad) : std::size_t{1}; });
   return Utf16FromBytes(bytes);
 }
 
-std::string FromUtf16(std::u16string_view text, CodePage cp) {
-  Converter converter(IconvName(cp.number), "UTF-16LE");
-  if (!converter.ok()) return {};
-  const bool utf8 = cp == kUtf8;
-  return converter.Run(
+std::string CodePageConverter::FromUtf16(std::u16string_view text) {
+  std::optional<Converter>& converter = descriptors_->from_utf16;
+  if (!converter) converter.emplace(IconvName(cp_.number), "UTF-16LE");
+  if (!converter->ok()) return {};
+  const bool utf8 = cp_ == kUtf8;
+  return converter->Run(
       Utf16Bytes(text), [utf8](std::string& out) { out.append(utf8 ? "\xEF\xBF\xBD" : "?"); }, Utf16CharBytes);
 }
+
+std::u16string ToUtf16(std::string_view text, CodePage cp) { return CodePageConverter(cp).ToUtf16(text); }
+
+std::string FromUtf16(std::u16string_view text, CodePage cp) { return CodePageConverter(cp).FromUtf16(text); }
 
 }  // namespace vantrel::os

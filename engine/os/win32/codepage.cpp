@@ -15,6 +15,16 @@ std::optional<CodePage> FindCodePage(std::string_view name_or_number) {
   return CodePage{*number};
 }
 
+// The platform's conversions need no set-up.
+struct CodePageConverter::Descriptors {};
+
+CodePageConverter::CodePageConverter(CodePage cp) : cp_(cp) {}
+CodePageConverter::~CodePageConverter() = default;
+
+std::u16string CodePageConverter::ToUtf16(std::string_view text) { return os::ToUtf16(text, cp_); }
+
+std::string CodePageConverter::FromUtf16(std::u16string_view text) { return os::FromUtf16(text, cp_); }
+
 std::u16string ToUtf16(std::string_view text, CodePage cp) {
   if (text.empty()) return {};
   const int size = MultiByteToWideChar(cp.number, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
