@@ -308,7 +308,7 @@ bool ParallelWalk::MeetInOrder(std::uint64_t seq, Slot& slot, const os::FileId& 
 bool ParallelWalk::OpenedBefore(std::uint64_t seq) {
   // Files handed on were opened; the others are still in slots_, numbered from turn_.
   opened_until_ = std::max<std::uint64_t>(opened_until_, turn_);
-  while (opened_until_ < seq && slots_[opened_until_ - turn_]->opened) ++opened_until_;
+  while (opened_until_ < seq && slots_[static_cast<std::size_t>(opened_until_ - turn_)]->opened) ++opened_until_;
   return opened_until_ >= seq;
 }
 
