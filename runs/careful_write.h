@@ -1,7 +1,10 @@
 // The only way Vantrel changes a file: overwrite the bytes at an offset after reading them
 // back and finding them still matching the pattern, and call it done only when the write and
-// the close succeeded. When any step of a write fails, the file gets its old bytes and length
-// back: the bytes the write covers are read before it, and every write is undone in reverse.
+// the close succeeded. A file's writes are all or nothing: the writes are gathered in batches,
+// each batch's old bytes go to the write-ahead log (flushed) before any of it reaches the
+// file, and when any step fails, or the run gives the file up, every write made to it is put
+// back, newest first, with its old length and modification time. Without a log the old bytes
+// are kept in memory.
 #pragma once
 
 #include <cstdint>
@@ -16,29 +19,41 @@
 #include "engine/masked_pattern.h"
 #include "engine/os/update_file.h"
 #include "engine/result.h"
+#include "runs/write_ahead_log.h"
 
 namespace vantrel {
 
 enum class WriteOutcome {
-  kWritten,  // the replacement reached the file
+  kWritten,  // the replacement is taken: it reaches the file with its batch
   kChanged,  // the bytes at the offset no longer match the pattern: nothing written
+};
+
+struct WriteOptions {
+  bool keep_mtime = false;      // the file keeps the modification time it had when opened
+  WriteAheadLog* log = nullptr;  // where the old bytes go first; nothing: kept in memory
 };
 
 // An update stream on one file that many careful writes share.
 class CarefulWriter {
  public:
-  // Opens the stream; called again to undo the writes when the close fails.
+  // Opens the stream; called again to put the writes back when the close fails.
   using Opener = std::function<Result<std::unique_ptr<os::UpdateStream>>()>;
 
-  // keep_mtime: the file gets back the modification time it had when it was opened.
-  static Result<CarefulWriter> Open(const std::filesystem::path& path, bool keep_mtime = false);
-  static Result<CarefulWriter> Open(Opener opener, bool keep_mtime = false);
+  // Gathered writes of a batch, and the old bytes of one, that make the batch go to the file.
+  static constexpr std::size_t kBatchWrites = 16384;
+  static constexpr std::size_t kBatchBytes = std::size_t{1} << 20;
 
-  // Writes replacement at offset if the bytes there match expected; the replacement's unknown
-  // bits keep the file's (they lie within the bytes of the match). A replacement that reaches
-  // past the end of the file grows it: the part past the old end is written first, then the
-  // part inside. found, when given, gets the bytes that were there. An error means the file
-  // is as it was before this call.
+  static Result<CarefulWriter> Open(const std::filesystem::path& path, WriteOptions options = {});
+  static Result<CarefulWriter> Open(Opener opener, WriteOptions options = {}, std::filesystem::path path = {});
+
+  CarefulWriter(CarefulWriter&&) noexcept = default;
+  CarefulWriter& operator=(CarefulWriter&&) noexcept = default;
+  ~CarefulWriter();  // a writer neither closed nor given up puts its file back
+
+  // Takes the replacement at offset if the bytes there match expected; the replacement's
+  // unknown bits keep the file's. A replacement that reaches past the end of the file grows
+  // it. found, when given, gets the bytes that were there. An error means the file is as it
+  // was before the writer opened it, and the writer is done.
   Result<WriteOutcome> Replace(std::int64_t offset, const MaskedPattern& expected, const MaskedPattern& replacement,
                                Bytes* found = nullptr);
   Result<WriteOutcome> Replace(std::int64_t offset, std::span<const std::uint8_t> expected,
@@ -46,32 +61,42 @@ class CarefulWriter {
     return Replace(offset, ExactPattern(expected), ExactPattern(replacement));
   }
 
-  // Closes the stream, after setting the modification time back when asked. When that or the
-  // close fails, every write made through this writer is undone through a new open, as far
-  // as the file lets it, and the error is returned.
+  // True when every write taken so far has reached the file (its batch went).
+  bool AllWritten() const { return pending_.empty(); }
+
+  // Writes what is gathered, sets the modification time back when asked, flushes the file
+  // and closes it: the file is kept. When any of it fails, every write is put back and the
+  // error returned.
   Result<void> Close();
+  // Gives the file up: every write is put back and the file closed.
+  void PutBack();
 
  private:
-  struct Undo {
-    std::int64_t offset;  // where the write began
-    Bytes old;            // the bytes it covered inside the old file
-    std::int64_t length;  // the file's length before a write that grew it, else -1
-  };
-
-  CarefulWriter(Opener opener, std::unique_ptr<os::UpdateStream> stream, std::optional<os::FileTime> time);
-  static void Restore(os::UpdateStream& stream, const Undo& undo);
-  void UndoAll();
+  CarefulWriter(Opener opener, std::unique_ptr<os::UpdateStream> stream, os::FileState before, WriteOptions options,
+                std::filesystem::path path);
+  Result<void> Flush();
+  Result<void> WriteBatch();
+  void PutBackAll(os::UpdateStream& stream);
+  static void Restore(os::UpdateStream& stream, const PlannedWrite& write);
 
   Opener opener_;
   std::unique_ptr<os::UpdateStream> stream_;
-  std::optional<os::FileTime> time_;  // the modification time to set back
-  std::vector<Undo> done_;            // the writes made so far, oldest first
+  os::FileState before_;
+  WriteOptions options_;
+  std::filesystem::path path_;
+  std::optional<std::uint64_t> file_;  // the log's number for the file, once begun
+  std::vector<PlannedWrite> pending_;  // the batch being gathered, in offset order
+  std::size_t pending_bytes_ = 0;
+  std::vector<LogSpan> spans_;             // the batches written, oldest first, in the log
+  std::vector<PlannedWrite> in_memory_;    // or their old bytes, without a log
+  bool touched_ = false;                   // some write reached the file
+  bool done_ = false;                      // closed or put back
 };
 
 // Opens path for update, replaces once and closes: the whole write of an asking run.
 Result<WriteOutcome> WriteIfUnchanged(const std::filesystem::path& path, std::int64_t offset,
                                       const MaskedPattern& expected, const MaskedPattern& replacement,
-                                      bool keep_mtime = false, Bytes* found = nullptr);
+                                      WriteOptions options = {}, Bytes* found = nullptr);
 inline Result<WriteOutcome> WriteIfUnchanged(const std::filesystem::path& path, std::int64_t offset,
                                              std::span<const std::uint8_t> expected,
                                              std::span<const std::uint8_t> replacement) {

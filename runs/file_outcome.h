@@ -13,12 +13,14 @@ struct FileOutcome {
   enum class Failure {
     kNone,
     kRead,     // the file could not be opened or read ("打开文件失败！")
-    kWrite,    // a write could not be made; the file is as it was before it
-    kChanged,  // the bytes to overwrite were no longer the pattern; nothing written there
+    kWrite,    // a write could not be made; the file is as it was before the run
+    kChanged,  // the bytes to overwrite were no longer the pattern; the file is as it was
+    kInterrupted,  // the run was interrupted while the file was written; it is as it was
   };
   std::int64_t found = 0;     // occurrences found
   std::int64_t written = 0;   // replacements that reached the file
   std::int64_t searched = 0;  // bytes of the file searched
+  bool put_back = false;      // writes reported before were put back with the rest
   bool met_before = false;    // reached before in this walk under another name: passed over
   Failure failure = Failure::kNone;
   SystemError error;             // the platform's reason, for kRead and kWrite

@@ -69,7 +69,8 @@ class ParallelWalk : public TreeVisitor {
   // Meets the open file numbered seq once every file before it is open: false when it was
   // met before.
   bool MeetInOrder(std::uint64_t seq, Slot& slot, const os::FileId& id);
-  bool stopped() const { return stopped_.load(std::memory_order_relaxed); }
+  // An interrupt stops the walk at once, from any thread: no file is started after it.
+  bool stopped() const { return stopped_.load(std::memory_order_relaxed) || host_.Interrupted(); }
   const FilesMet& met() const { return met_; }
   RunMode mode() const { return mode_; }
   const RunJob& job() const { return job_; }
@@ -136,6 +137,7 @@ class SlotHost : public RunHost {
     walk_.Keep(seq_, slot_, {News::Kind::kDone, {}});
   }
   bool Stopped() override { return walk_.stopped(); }
+  bool Interrupted() override { return walk_.host().Interrupted(); }
 
  private:
   ParallelWalk& walk_;

@@ -44,7 +44,7 @@ bool AskedWrite(const std::filesystem::path& path, Match& match, const RunJob& j
   Result<void> ready = host.BeforeWrite(path);
   Result<WriteOutcome> write =
       ready ? WriteIfUnchanged(path, match.offset, job.pattern(match.pattern), (*job.replacements)[match.pattern],
-                               job.keep_mtime, &match.found)
+                               WriteOptions{job.keep_mtime, job.journal}, &match.found)
             : Result<WriteOutcome>(ready.error());
   if (!write) {
     host.Prompt(messages::kWriteFailed, PromptKind::kWarning);
@@ -66,6 +66,7 @@ void AskLoop(const std::filesystem::path& path, bool quiet, const RunJob& job, R
              FileOutcome& outcome) {
   const std::string path_text = os::PathText(path);
   for (;;) {
+    if (host.Interrupted()) return;
     // A pattern of no bytes (a lone digit in the box) is nothing to find: searching for it
     // would "find" offset 0 of every file and write the replacement there.
     std::optional<Match> match = job.finder ? FindFirst(path, job, host, context, outcome) : std::nullopt;
@@ -91,46 +92,58 @@ void AskLoop(const std::filesystem::path& path, bool quiet, const RunJob& job, R
 }
 
 // The writes of a replace-all pass: the writer is opened, after the host's preparation, at
-// the first occurrence; the writes are reported once the close has confirmed them.
+// the first occurrence. The file's writes are all or nothing: a failure, a changed byte or an
+// interrupt puts every one of them back. Writes are reported once their batch reached the
+// file, so that memory does not grow with the occurrences; a small file's are reported once
+// the file is kept, in one batch.
 class ReplacePass {
  public:
   ReplacePass(const std::filesystem::path& path, const RunJob& job, RunHost& host, FileOutcome& outcome)
       : path_(path), job_(job), host_(host), outcome_(outcome) {}
 
   std::optional<std::int64_t> Replace(Match& match) {
+    if (host_.Interrupted()) return std::nullopt;  // Finish puts the file back
     ++outcome_.found;
     if (!writer_ && !OpenWriter()) return std::nullopt;
     Result<WriteOutcome> write = writer_->Replace(match.offset, job_.pattern(match.pattern),
                                                   (*job_.replacements)[match.pattern], &match.found);
     if (!write) {
-      Fail(outcome_, Failure::kWrite, write.error());
+      GaveUp(Failure::kWrite, write.error());
       return std::nullopt;
     }
     if (*write == WriteOutcome::kChanged) {
-      Fail(outcome_, Failure::kChanged);
+      writer_->PutBack();
+      GaveUp(Failure::kChanged);
       outcome_.changed_at = match.offset;
       return std::nullopt;
     }
     const std::int64_t next = Advance(job_, match, true);
-    written_.push_back(std::move(match));
+    taken_.push_back(std::move(match));
+    if (writer_->AllWritten()) Report();
     return next;
   }
 
-  // Closes the writer; a close that fails undoes every write, so none is reported.
+  // Closes the writer, and the file is kept; or, when the run was interrupted before the
+  // file's last write, puts it back.
   void Finish() {
-    if (!writer_) return;
-    if (Result<void> closed = writer_->Close(); !closed) {
-      Fail(outcome_, Failure::kWrite, closed.error());
-      written_.clear();
+    if (!writer_ || outcome_.failed()) return;
+    if (host_.Interrupted()) {
+      writer_->PutBack();
+      GaveUp(Failure::kInterrupted);
+      return;
     }
-    outcome_.written = static_cast<std::int64_t>(written_.size());
-    for (const Match& match : written_) host_.Written(path_, match);
+    if (Result<void> closed = writer_->Close(); !closed) {
+      GaveUp(Failure::kWrite, closed.error());
+      return;
+    }
+    Report();
   }
 
  private:
   bool OpenWriter() {
     Result<void> ready = host_.BeforeWrite(path_);
-    Result<CarefulWriter> opened = ready ? CarefulWriter::Open(path_, job_.keep_mtime) : Result<CarefulWriter>(ready.error());
+    Result<CarefulWriter> opened = ready ? CarefulWriter::Open(path_, WriteOptions{job_.keep_mtime, job_.journal})
+                                         : Result<CarefulWriter>(ready.error());
     if (!opened) {
       Fail(outcome_, Failure::kWrite, opened.error());
       return false;
@@ -139,12 +152,26 @@ class ReplacePass {
     return true;
   }
 
+  void Report() {
+    outcome_.written += static_cast<std::int64_t>(taken_.size());
+    for (const Match& match : taken_) host_.Written(path_, match);
+    taken_.clear();
+  }
+
+  // The writer put the file back: nothing of this run is left in it.
+  void GaveUp(Failure failure, SystemError error = {}) {
+    Fail(outcome_, failure, std::move(error));
+    taken_.clear();
+    outcome_.put_back = outcome_.written > 0;
+    outcome_.written = 0;
+  }
+
   const std::filesystem::path& path_;
   const RunJob& job_;
   RunHost& host_;
   FileOutcome& outcome_;
   std::optional<CarefulWriter> writer_;
-  std::vector<Match> written_;
+  std::vector<Match> taken_;  // taken by the writer, not yet reported
 };
 
 }  // namespace

@@ -45,6 +45,9 @@ class RunHost {
 
   // True when nothing more is wanted (no one reads the results any more): the run stops.
   virtual bool Stopped() { return false; }
+  // True when the user interrupted the run: no file is started, and the file being written
+  // is put back as it was. May be asked from any thread.
+  virtual bool Interrupted() { return false; }
 };
 
 }  // namespace vantrel

@@ -10,6 +10,7 @@
 #include "engine/hex_text.h"
 #include "engine/masked_pattern.h"
 #include "engine/pattern_set_finder.h"
+#include "runs/write_ahead_log.h"
 
 namespace vantrel {
 
@@ -31,6 +32,7 @@ struct RunJob {
   std::size_t context = 0;    // bytes to report before and after each occurrence
   bool found_bytes = false;   // report the bytes found at each occurrence
   bool keep_mtime = false;    // give a written file back its modification time
+  WriteAheadLog* journal = nullptr;  // where each write's old bytes go first; nothing: memory
 
   const MaskedPattern& pattern(std::size_t index) const { return finder->patterns()[index]; }
 };

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <span>
 
+#include "engine/os/file_id.h"
 #include "engine/result.h"
 
 namespace vantrel::os {
@@ -16,6 +17,14 @@ namespace vantrel::os {
 struct FileTime {
   std::int64_t ticks = 0;
   friend bool operator==(const FileTime&, const FileTime&) = default;
+};
+
+// What a write ahead-log records of a file before it changes, and checks before it is put
+// back: which file it is, how long it is and when it was last modified.
+struct FileState {
+  FileId id;
+  std::int64_t length = 0;
+  FileTime time;
 };
 
 // The operations a careful write needs of a file open for update; tests put a stream in its
@@ -32,6 +41,10 @@ class UpdateStream {
   // The file's modification time, and setting it (the next writes will not move it).
   virtual Result<FileTime> ModificationTime() = 0;
   virtual Result<void> SetModificationTime(FileTime time) = 0;
+  // The file's identity, length and modification time.
+  virtual Result<FileState> State() = 0;
+  // Flushes the file's bytes and length to the storage device.
+  virtual Result<void> Sync() = 0;
   // Closes the file and reports whether the platform accepted it.
   virtual Result<void> Close() = 0;
 };
@@ -40,6 +53,9 @@ class UpdateFile final : public UpdateStream {
  public:
   // Opens an existing regular file for reading and writing, shared for reading and writing.
   static Result<UpdateFile> Open(const std::filesystem::path& path);
+  // As Open, but a link in place of the file is refused rather than followed: what a put back
+  // opens, so that a name swapped for a link cannot lead a write out of its tree.
+  static Result<UpdateFile> OpenNoLink(const std::filesystem::path& path);
 
   UpdateFile(UpdateFile&& other) noexcept;
   UpdateFile& operator=(UpdateFile&& other) noexcept;
@@ -52,10 +68,15 @@ class UpdateFile final : public UpdateStream {
   Result<void> Truncate(std::int64_t length) override;
   Result<FileTime> ModificationTime() override;
   Result<void> SetModificationTime(FileTime time) override;
+  Result<FileState> State() override;
+  Result<void> Sync() override;
   Result<void> Close() override;
 
  private:
   UpdateFile() = default;
+#ifdef _WIN32
+  static Result<UpdateFile> OpenWith(const std::filesystem::path& path, unsigned long flags);
+#endif
   std::intptr_t file_ = -1;  // a descriptor on POSIX, a HANDLE on Windows
 };
 

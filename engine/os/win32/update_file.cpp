@@ -27,9 +27,20 @@ constexpr DWORD kMaxChunk = 1u << 30;
 
 }  // namespace
 
-Result<UpdateFile> UpdateFile::Open(const std::filesystem::path& path) {
+Result<UpdateFile> UpdateFile::Open(const std::filesystem::path& path) { return OpenWith(path, FILE_ATTRIBUTE_NORMAL); }
+
+Result<UpdateFile> UpdateFile::OpenNoLink(const std::filesystem::path& path) {
+  Result<UpdateFile> file = OpenWith(path, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT);
+  if (!file) return file;
+  FILE_ATTRIBUTE_TAG_INFO tag{};
+  if (!GetFileInformationByHandleEx(AsHandle(file->file_), FileAttributeTagInfo, &tag, sizeof tag)) return LastSystemError();
+  if ((tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return MakeSystemError(ERROR_CANT_ACCESS_FILE);
+  return file;
+}
+
+Result<UpdateFile> UpdateFile::OpenWith(const std::filesystem::path& path, unsigned long flags) {
   HANDLE file = CreateFileW(win32::ApiPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                            OPEN_EXISTING, flags, nullptr);
   if (file == INVALID_HANDLE_VALUE) return LastSystemError();
   UpdateFile opened;
   opened.file_ = reinterpret_cast<std::intptr_t>(file);
@@ -73,6 +84,20 @@ Result<void> UpdateFile::SetModificationTime(FileTime time) {
   const auto ticks = static_cast<std::uint64_t>(time.ticks);
   const FILETIME written{static_cast<DWORD>(ticks & 0xFFFFFFFFu), static_cast<DWORD>(ticks >> 32)};
   if (!SetFileTime(AsHandle(file_), nullptr, nullptr, &written)) return LastSystemError();
+  return {};
+}
+
+Result<FileState> UpdateFile::State() {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(AsHandle(file_), &info)) return LastSystemError();
+  const auto high = [](DWORD hi, DWORD lo) { return (static_cast<std::uint64_t>(hi) << 32) | lo; };
+  return FileState{FileId{info.dwVolumeSerialNumber, high(info.nFileIndexHigh, info.nFileIndexLow)},
+                   static_cast<std::int64_t>(high(info.nFileSizeHigh, info.nFileSizeLow)),
+                   FileTime{static_cast<std::int64_t>(high(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime))}};
+}
+
+Result<void> UpdateFile::Sync() {
+  if (!FlushFileBuffers(AsHandle(file_))) return LastSystemError();
   return {};
 }
 
