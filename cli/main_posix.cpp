@@ -2,11 +2,13 @@
 #include <string>
 #include <vector>
 
+#include "cli/os/interrupts.h"
 #include "cli/os/std_streams.h"
 #include "cli/program.h"
 #include "engine/os/codepage.h"
 
 int main(int argc, char** argv) {
+  vantrel::cli::os::CatchInterrupts();
   vantrel::cli::os::ReportBrokenPipesAsErrors();
   const std::vector<std::string> args(argv + 1, argv + argc);
   const vantrel::os::CodePage locale = vantrel::os::SystemAnsiCodePage();

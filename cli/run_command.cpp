@@ -12,6 +12,7 @@
 
 #include "cli/backups.h"
 #include "cli/help_text.h"
+#include "cli/os/interrupts.h"
 #include "cli/output.h"
 #include "cli/patch_list.h"
 #include "cli/progress.h"
@@ -157,6 +158,13 @@ int RunCommand(const RunDescription& run, Console& console) {
   }
   progress.Finish();
   if (run.stats || run.json) report.Summary(host.counts());
+  if (const int interrupted = os::InterruptStatus(); interrupted != 0) {
+    (void)ExitStatus(host, output, progress);
+    output.Error(std::string(ProgramName()) + ": interrupted: " + std::to_string(host.files_written()) +
+                 " files written, " + std::to_string(host.files_put_back()) + " put back as they were");
+    output.Flush();
+    return interrupted;
+  }
   return ExitStatus(host, output, progress);
 }
 

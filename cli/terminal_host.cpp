@@ -39,16 +39,19 @@ void TerminalHost::FileDone(const std::filesystem::path& path, const FileOutcome
   counts_.occurrences += outcome.found;
   counts_.writes += outcome.written;
   if (outcome.found > 0) ++counts_.files_with_pattern;
+  if (outcome.written > 0) ++files_written_;
+  if (outcome.put_back || outcome.failure == FileOutcome::Failure::kInterrupted) ++files_put_back_;
   if (!outcome.failed()) return;
   ++counts_.failed;
   report_.Failure(path, Reason(outcome));
 }
 
 std::string TerminalHost::Reason(const FileOutcome& outcome) const {
+  if (outcome.failure == FileOutcome::Failure::kInterrupted) return "interrupted: put back as it was";
   if (outcome.failure != FileOutcome::Failure::kChanged) return outcome.error.message;
   if (mode_ == Mode::kInteractive) return "changed while the question was open; not written";
   return "the bytes at " + messages::FormatOffset(outcome.changed_at) +
-         " changed while the file was being patched; stopped there";
+         " changed while the file was being patched; stopped there, and the file is as it was";
 }
 
 void TerminalHost::Unlistable(const std::filesystem::path& dir, const SystemError& error) {

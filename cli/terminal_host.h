@@ -10,6 +10,7 @@
 
 #include "cli/backups.h"
 #include "cli/console.h"
+#include "cli/os/interrupts.h"
 #include "cli/output.h"
 #include "cli/progress.h"
 #include "cli/report.h"
@@ -33,11 +34,14 @@ class TerminalHost : public RunHost {
   }
   void FileDone(const std::filesystem::path& path, const FileOutcome& outcome) override;
   void Unlistable(const std::filesystem::path& dir, const SystemError& error) override;
-  bool Stopped() override { return mode_ == Mode::kDryRun && output_.OutputClosed(); }
+  bool Stopped() override { return Interrupted() || (mode_ == Mode::kDryRun && output_.OutputClosed()); }
+  bool Interrupted() override { return os::InterruptStatus() != 0; }
 
   bool found() const { return counts_.occurrences > 0; }  // the pattern was found in some file
   bool failed() const { return counts_.failed > 0; }       // some file or directory could not be read or written
   const RunCounts& counts() const { return counts_; }
+  std::int64_t files_written() const { return files_written_; }
+  std::int64_t files_put_back() const { return files_put_back_; }
 
  private:
   std::string Reason(const FileOutcome& outcome) const;
@@ -49,6 +53,8 @@ class TerminalHost : public RunHost {
   Progress& progress_;
   Report& report_;
   RunCounts counts_;
+  std::int64_t files_written_ = 0;   // files kept with a write of this run
+  std::int64_t files_put_back_ = 0;  // files that were written, then put back as they were
 };
 
 enum class Answer { kYes, kNo, kUnclear };

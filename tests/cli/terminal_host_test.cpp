@@ -88,7 +88,7 @@ TEST_F(TerminalHostTest, TurnsTheNewsOfARunIntoLinesAndCounts) {
   output.Flush();
   EXPECT_EQ(console_.out, "a.bin:0x00001A2B\n");
   EXPECT_EQ(console_.err,
-            "b.bin: the bytes at 0x00000010 changed while the file was being patched; stopped there\n"
+            "b.bin: the bytes at 0x00000010 changed while the file was being patched; stopped there, and the file is as it was\n"
             "closed: Permission denied\n");
   EXPECT_TRUE(host.found());
   EXPECT_TRUE(host.failed());
