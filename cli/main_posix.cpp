@@ -8,6 +8,7 @@
 #include "engine/os/codepage.h"
 
 int main(int argc, char** argv) {
+  vantrel::cli::os::OpenClosedStdStreams();
   vantrel::cli::os::CatchInterrupts();
   vantrel::cli::os::ReportBrokenPipesAsErrors();
   const std::vector<std::string> args(argv + 1, argv + argc);

@@ -28,6 +28,12 @@ struct WriteResult {
 // UTF-16, so the Chinese texts show whatever its code page; pipes and files get the bytes.
 WriteResult WriteText(StdStream stream, std::string_view text);
 
+// Puts an empty device in place of each of descriptors 0, 1 and 2 that the process was
+// started without, before anything else is opened: otherwise the first file the program
+// opens takes the number, and results meant for the output are written into it. Nothing to
+// do on Windows, where a file never takes the place of a standard handle.
+void OpenClosedStdStreams();
+
 // Makes a write to a closed pipe fail with an error instead of ending the process (POSIX's
 // SIGPIPE); nothing to do on Windows.
 void ReportBrokenPipesAsErrors();

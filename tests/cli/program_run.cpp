@@ -155,7 +155,10 @@ int Spawn(const std::vector<std::string>& args, const RunOptions& options, const
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
-  if (options.close_output) {
+  if (options.no_input_or_output) {
+    posix_spawn_file_actions_addclose(&actions, 0);
+    posix_spawn_file_actions_addclose(&actions, 1);
+  } else if (options.close_output) {
     if (pipe(pipe_fds) != 0) return -1;
     close(pipe_fds[0]);  // no reader: every write fails with EPIPE
     posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], 1);

@@ -20,6 +20,7 @@ struct RunOptions {
   std::string locale;         // LC_ALL for the program on POSIX (the terminal's character set)
   bool close_output = false;  // standard output is a pipe whose reader has gone
   std::string output_file;    // POSIX: standard output goes to this file ("/dev/full")
+  bool no_input_or_output = false;  // POSIX: started with descriptors 0 and 1 closed
 };
 
 // Arguments are UTF-8 (on POSIX, the bytes given to the program as they are).

@@ -602,6 +602,22 @@ TEST_F(ProgramTest, AStandardOutputThatCannotBeWrittenIsAnError) {
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.err, "vantrel: error: cannot write standard output: No space left on device\n");
 }
+
+// Started without standard input and output, as a careless script may start it: the
+// result lines go nowhere, and no file of the tree ends up holding them.
+TEST_F(ProgramTest, ClosedStandardStreamsNeverSendResultsIntoAFile) {
+  std::vector<fs::path> files;
+  for (int i = 0; i < 40; ++i) files.push_back(File("tree/f" + std::to_string(i) + ".bin", "--abc--"));
+  for (const char* threads : {"-j1", "-j2"}) {
+    RunOptions closed;
+    closed.no_input_or_output = true;
+    const ProgramRun run = testing::RunProgram({"-y", threads, "-f", "616263", "-r", "78", Arg(dir_ / "tree")}, closed);
+    EXPECT_EQ(run.status, 0) << threads;
+    EXPECT_EQ(run.err, "") << threads;
+    for (const fs::path& file : files) EXPECT_EQ(Content(file), "--xbc--") << Arg(file) << " " << threads;
+    for (const fs::path& file : files) testing::WriteFile(file, "--abc--");
+  }
+}
 #endif
 
 // --- beyond 4 GiB -------------------------------------------------------------------------

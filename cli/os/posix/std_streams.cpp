@@ -1,5 +1,6 @@
 #include "cli/os/std_streams.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -33,6 +34,16 @@ WriteResult WriteText(StdStream stream, std::string_view text) {
     text.remove_prefix(static_cast<std::size_t>(put));
   }
   return {};
+}
+
+void OpenClosedStdStreams() {
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    // open takes the lowest free number, which is fd; if it cannot be had, the process
+    // must not go on to open the files it would patch.
+    const int opened = open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+    if (opened != fd) _exit(2);
+  }
 }
 
 void ReportBrokenPipesAsErrors() { std::signal(SIGPIPE, SIG_IGN); }

@@ -60,6 +60,8 @@ WriteResult WriteText(StdStream stream, std::string_view text) {
   return {};
 }
 
+void OpenClosedStdStreams() {}
+
 void ReportBrokenPipesAsErrors() {}
 
 }  // namespace vantrel::cli::os
