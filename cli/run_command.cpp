@@ -95,11 +95,27 @@ std::variant<RunJob, std::string> MakeJob(const RunDescription& run, std::vector
   return RunJob(std::move(finds), std::move(replacements), run.ask);
 }
 
+// A glob that matches names ending with text, its glob characters escaped.
+std::string EndsWithGlob(const std::string& text) {
+  std::string glob = "!*";
+  for (const char ch : text) {
+    if (std::string_view("*?[]{}\\!").find(ch) != std::string_view::npos) glob += '\\';
+    glob += ch;
+  }
+  return glob;
+}
+
 WalkOptions WalkOptionsOf(const RunDescription& run) {
   WalkOptions options;
   options.follow_links = run.follow_links;
   options.threads = Threads(run);
-  options.choice.globs = std::get<GlobSet>(GlobSet::Build(run.globs));  // checked by the parser
+  std::vector<std::string> globs = run.globs;
+  // A walk that makes backups never takes one: a second run would patch the first run's
+  // backups, and --restore would then put the patched bytes back. Last, so that it wins.
+  if (run.backup_suffix) globs.push_back(EndsWithGlob(PathText(*run.backup_suffix)));
+  auto built = GlobSet::Build(globs);
+  if (auto* set = std::get_if<GlobSet>(&built)) options.choice.globs = std::move(*set);
+  else options.choice.globs = std::get<GlobSet>(GlobSet::Build(run.globs));  // checked by the parser
   options.choice.max_depth = run.max_depth;
   return options;
 }

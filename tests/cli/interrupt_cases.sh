@@ -1,7 +1,7 @@
 #!/bin/bash
-# The faults a user meets, run as a user runs them: an interrupt in the middle of --yes, and a
-# size limit half-way through a growing write. Each leaves the file whole: as it was, or
-# fully patched. Usage: interrupt_cases.sh VANTREL
+# The faults a user meets, run as a user runs them: an interrupt in the middle of --yes, a
+# size limit half-way through a growing write, a second run with backups. Each leaves the
+# file whole (as it was, or fully patched) and loses no original. Usage: interrupt_cases.sh VANTREL
 set -u
 V=$1
 work=$(mktemp -d)
@@ -34,5 +34,12 @@ head -c 1018 /dev/zero >h; printf AB >>h; cp h h.orig
 [ "$status" = 2 ] || fail "size limit: status $status (a signal ended the program?)"
 grep -qx "h: File too large" err || fail "size limit: message $(cat err)"
 cmp -s h h.orig || fail "size limit: the file changed ($(stat -c %s h) bytes)"
+
+# Two runs with --backup over a tree: the second does not patch the first one's backup, and
+# --restore gives the original back.
+mkdir t; printf xxAAAAxx >t/c
+for i in 1 2; do "$V" --find-ascii AAAA --no-whole-string --replace-ascii BBBB -y -b t >/dev/null; done
+[ "$(cat t/c.bak)" = xxAAAAxx ] || fail "second backup run: t/c.bak is $(cat t/c.bak)"
+"$V" --restore t >/dev/null; [ "$(cat t/c)" = xxAAAAxx ] || fail "restore after two runs: t/c is $(cat t/c)"
 
 exit $failed
