@@ -436,6 +436,14 @@ TEST_F(ProgramTest, AFileThatCannotBeReadInFileModeIsOneLineWithItsReason) {
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.err.rfind(Arg(bad) + ": ", 0), 0u) << run.err;
   EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+#ifndef _WIN32
+  EXPECT_EQ(run.err, Arg(bad) + ": not a regular file\n");
+  for (const char* device : {"/dev/null", "/dev/zero"}) {
+    const ProgramRun named = Vantrel({"-y", "-f", "00", "-r", "01", device});
+    EXPECT_EQ(named.status, 2) << device;
+    EXPECT_EQ(named.err, std::string(device) + ": not a regular file\n");
+  }
+#endif
 }
 
 // --- backups ------------------------------------------------------------------------------

@@ -21,10 +21,17 @@ Result<OpenedFile> OpenRegularFile(const std::filesystem::path& path, int flags)
   return OpenedFile{fd, *length};
 }
 
+SystemError NotARegularFile() {
+  // The platform's text for ENODEV ("No such device") reads as a missing disk; a FIFO, a
+  // socket or a device named by the user is simply nothing this program patches.
+  return SystemError{ENODEV, "not a regular file"};
+}
+
 Result<off_t> MeasureRegularFile(int fd) {
   struct stat st {};
   if (fstat(fd, &st) != 0) return LastSystemError();
-  if (!S_ISREG(st.st_mode)) return MakeSystemError(S_ISDIR(st.st_mode) ? EISDIR : ENODEV);
+  if (S_ISDIR(st.st_mode)) return MakeSystemError(EISDIR);
+  if (!S_ISREG(st.st_mode)) return NotARegularFile();
   return st.st_size;
 }
 

@@ -18,6 +18,9 @@ struct OpenedFile {
 // flags: O_RDONLY or O_RDWR; the rest is added here.
 Result<OpenedFile> OpenRegularFile(const std::filesystem::path& path, int flags);
 
+// Why a FIFO, a socket or a device is refused.
+SystemError NotARegularFile();
+
 // The length of an open descriptor, or why it is no regular file.
 Result<off_t> MeasureRegularFile(int fd);
 
