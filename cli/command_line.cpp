@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "cli/option_table.h"
 #include "cli/os/argument_path.h"
 #include "cli/patch_list.h"
 #include "cli/pattern_argument.h"
@@ -18,51 +19,8 @@
 namespace vantrel::cli {
 namespace {
 
-enum class Id {
-  kFindHex, kFindAscii, kFindUtf8, kFindUnicode,
-  kReplaceHex, kReplaceAscii, kReplaceUtf8, kReplaceUnicode,
-  kPatch, kDir, kFollow, kNoWholeString, kNoAsk, kYes, kDryRun, kBackup, kCodepage, kThreads,
-  kGlob, kMaxDepth, kContext, kStats, kJson, kRestore, kKeepMtime, kHelp, kVersion,
-};
-
-enum class Takes { kNothing, kValue, kOptionalValue };
-
-struct Option {
-  Id id;
-  char short_name;  // 0 for none
-  std::string_view long_name;
-  Takes takes;
-};
-
-constexpr Option kOptions[] = {
-    {Id::kFindHex, 'f', "find-hex", Takes::kValue},
-    {Id::kFindAscii, 0, "find-ascii", Takes::kValue},
-    {Id::kFindUtf8, 0, "find-utf8", Takes::kValue},
-    {Id::kFindUnicode, 0, "find-unicode", Takes::kValue},
-    {Id::kReplaceHex, 'r', "replace-hex", Takes::kValue},
-    {Id::kReplaceAscii, 0, "replace-ascii", Takes::kValue},
-    {Id::kReplaceUtf8, 0, "replace-utf8", Takes::kValue},
-    {Id::kReplaceUnicode, 0, "replace-unicode", Takes::kValue},
-    {Id::kPatch, 'p', "patch", Takes::kValue},
-    {Id::kDir, 'd', "dir", Takes::kNothing},
-    {Id::kFollow, 'L', "follow", Takes::kNothing},
-    {Id::kNoWholeString, 0, "no-whole-string", Takes::kNothing},
-    {Id::kNoAsk, 0, "no-ask", Takes::kNothing},
-    {Id::kYes, 'y', "yes", Takes::kNothing},
-    {Id::kDryRun, 'n', "dry-run", Takes::kNothing},
-    {Id::kBackup, 'b', "backup", Takes::kOptionalValue},
-    {Id::kCodepage, 0, "codepage", Takes::kValue},
-    {Id::kThreads, 'j', "threads", Takes::kValue},
-    {Id::kGlob, 'g', "glob", Takes::kValue},
-    {Id::kMaxDepth, 0, "max-depth", Takes::kValue},
-    {Id::kContext, 'C', "context", Takes::kValue},
-    {Id::kStats, 0, "stats", Takes::kNothing},
-    {Id::kJson, 0, "json", Takes::kNothing},
-    {Id::kRestore, 0, "restore", Takes::kOptionalValue},
-    {Id::kKeepMtime, 0, "keep-mtime", Takes::kNothing},
-    {Id::kHelp, 'h', "help", Takes::kNothing},
-    {Id::kVersion, 0, "version", Takes::kNothing},
-};
+// The parser's names for the options; the table holds their spellings.
+using Id = OptionId;
 
 constexpr std::string_view kDefaultBackupSuffix = ".bak";
 
@@ -80,20 +38,6 @@ struct Tokens {
 
 constexpr std::size_t kMaxThreads = 64;
 constexpr std::size_t kMaxContext = 4096;
-
-const Option* FindLong(std::string_view name) {
-  for (const Option& option : kOptions) {
-    if (option.long_name == name) return &option;
-  }
-  return nullptr;
-}
-
-const Option* FindShort(char name) {
-  for (const Option& option : kOptions) {
-    if (option.short_name != 0 && option.short_name == name) return &option;
-  }
-  return nullptr;
-}
 
 std::size_t EditDistance(std::string_view a, std::string_view b) {
   std::vector<std::size_t> row(b.size() + 1);
@@ -114,13 +58,13 @@ std::size_t EditDistance(std::string_view a, std::string_view b) {
 // couple of typing slips away.
 std::optional<std::string_view> Suggest(std::string_view name) {
   std::vector<std::string_view> extending;
-  for (const Option& option : kOptions) {
+  for (const OptionSpec& option : OptionTable()) {
     if (!name.empty() && option.long_name.substr(0, name.size()) == name) extending.push_back(option.long_name);
   }
   if (extending.size() == 1) return extending.front();
-  const Option* nearest = nullptr;
+  const OptionSpec* nearest = nullptr;
   std::size_t best = 3;
-  for (const Option& option : kOptions) {
+  for (const OptionSpec& option : OptionTable()) {
     const std::size_t distance = EditDistance(name, option.long_name);
     if (distance < best) best = distance, nearest = &option;
   }
@@ -143,7 +87,7 @@ std::optional<UsageError> ReadLong(std::span<const std::string> args, std::size_
   const std::string_view body = std::string_view(args[i]).substr(2);
   const std::size_t equals = body.find('=');
   const std::string_view name = body.substr(0, equals);
-  const Option* option = FindLong(name);
+  const OptionSpec* option = FindLongOption(name);
   if (option == nullptr) return UnknownLong(name);
   Given given{option->id, "--" + std::string(name), std::nullopt};
   if (equals != std::string_view::npos) {
@@ -161,7 +105,7 @@ std::optional<UsageError> ReadLong(std::span<const std::string> args, std::size_
 std::optional<UsageError> ReadShort(std::span<const std::string> args, std::size_t& i, Tokens& tokens) {
   const std::string_view cluster = std::string_view(args[i]).substr(1);
   for (std::size_t k = 0; k < cluster.size(); ++k) {
-    const Option* option = FindShort(cluster[k]);
+    const OptionSpec* option = FindShortOption(cluster[k]);
     if (option == nullptr) return UsageError{"unknown option " + Quoted(std::string("-") + cluster[k])};
     Given given{option->id, std::string("-") + cluster[k], std::nullopt};
     const std::string_view rest = cluster.substr(k + 1);
