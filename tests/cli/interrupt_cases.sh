@@ -44,4 +44,23 @@ for i in 1 2; do "$V" --find-ascii AAAA --no-whole-string --replace-ascii BBBB -
 [ "$(cat t/c.bak)" = xxAAAAxx ] || fail "second backup run: t/c.bak is $(cat t/c.bak)"
 "$V" --restore t >/dev/null; [ "$(cat t/c)" = xxAAAAxx ] || fail "restore after two runs: t/c is $(cat t/c)"
 
+# An interrupt in the middle of a tree: the line names the command that undoes the run, and
+# that command, run as printed, gives every original back.
+mkdir tree
+python3 -c "
+import os
+for i in range(3000):
+    open('tree/f%04d' % i, 'wb').write(b'..' + bytes.fromhex('DEADBEEF') * 3 + b'..')"
+cp -r tree tree.orig
+env --default-signal=INT "$V" -f DEADBEEF -r CAFEBABE -y tree >/dev/null 2>err &
+sleep 0.3; kill -INT $!; wait $!; status=$?
+undo=$(sed -n "s/^vantrel: interrupted: [1-9][0-9]* files written, [01] put back as they were; \(vantrel --undo '.*\.journal'\) undoes the run\$/\1/p" err)
+if [ "$status" = 130 ] && [ -n "$undo" ]; then
+  eval "\"\$V\" ${undo#vantrel }" >undone || fail "interrupted tree: $undo failed"
+  diff -r tree tree.orig >/dev/null || fail "interrupted tree: $undo did not give every original back"
+  [ "$(wc -l <undone)" -gt 0 ] || fail "interrupted tree: $undo listed nothing"
+elif [ "$status" != 0 ]; then
+  fail "interrupted tree: status $status, $(cat err)"
+fi
+
 exit $failed
