@@ -140,6 +140,7 @@ int RecoverRun(const RunDescription& run, Output& output) {
     }
   }
   if (trouble) return kExitTrouble;
+  if (!any) output.Error(Program() + ": " + Named(*path) + ": no file was in the middle of its writes; nothing to recover");
   return any ? kExitFound : kExitNotFound;
 }
 
