@@ -118,7 +118,8 @@ class ReplacePass {
       return std::nullopt;
     }
     const std::int64_t next = Advance(job_, match, true);
-    taken_.push_back(std::move(match));
+    taken_.push_back({match.offset, static_cast<std::uint32_t>(match.pattern), static_cast<std::uint32_t>(match.found.size())});
+    found_.insert(found_.end(), match.found.begin(), match.found.end());
     if (writer_->AllWritten()) Report();
     return next;
   }
@@ -154,14 +155,24 @@ class ReplacePass {
 
   void Report() {
     outcome_.written += static_cast<std::int64_t>(taken_.size());
-    for (const Match& match : taken_) host_.Written(path_, match);
+    Match match;
+    auto found = found_.begin();
+    for (const Taken& taken : taken_) {
+      match.offset = taken.offset;
+      match.pattern = taken.pattern;
+      match.found.assign(found, found + taken.found_size);
+      found += taken.found_size;
+      host_.Written(path_, match);
+    }
     taken_.clear();
+    found_.clear();
   }
 
   // The writer put the file back: nothing of this run is left in it.
   void GaveUp(Failure failure, SystemError error = {}) {
     Fail(outcome_, failure, std::move(error));
     taken_.clear();
+    found_.clear();
     outcome_.put_back = outcome_.written > 0;
     outcome_.written = 0;
   }
@@ -171,7 +182,15 @@ class ReplacePass {
   RunHost& host_;
   FileOutcome& outcome_;
   std::optional<CarefulWriter> writer_;
-  std::vector<Match> taken_;  // taken by the writer, not yet reported
+  // A write taken by the writer and not yet reported, in a few bytes: a batch of a dense
+  // pattern holds a million of them.
+  struct Taken {
+    std::int64_t offset;
+    std::uint32_t pattern;
+    std::uint32_t found_size;  // its bytes found follow the ones before it in found_
+  };
+  std::vector<Taken> taken_;
+  Bytes found_;
 };
 
 }  // namespace
