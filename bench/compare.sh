@@ -2,7 +2,8 @@
 # Compares Vantrel with its peers, side by side in one run, and prints a table of medians and
 # ratios. Generates its data under a temporary directory and removes it at the end.
 #   bench/compare.sh             everything (about 25 minutes on 2 cores)
-#   RUNS=5 (default) runs per command; SKIP="kernel file tree system yes sets memory" skips parts
+#   RUNS=5 (default) runs per command; SKIP="kernel file tree system yes journal sets memory" skips parts
+#   TREE_FILES=40000, JOURNAL_MIB=1024 (default): the sizes of the journal rows, for a scaled run
 # Each pair of commands runs in turn, A B A B ..., after a warm-up that makes the page cache
 # hot, so a shared machine whose speed drifts slows both alike; a ratio is the median of the
 # ratios of each pair (below 1: Vantrel is faster).
@@ -22,6 +23,8 @@ threads=$(nproc)
 work=$(mktemp -d /tmp/vantrel-compare.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 table=$work/table.md
+# The journals of the runs timed here stay with the data, not in the user's state folder.
+export XDG_STATE_HOME=$work/state
 
 hex() { printf '%s' "$1" | od -An -tx1 | tr -d ' \n'; }
 row() { printf '| %s | %s | %s | %s |\n' "$1" "$2" "$3" "$4" >>"$table"; }
@@ -164,6 +167,29 @@ if [[ $skip != *" yes "* ]]; then
   compare "--yes, 1 GiB, 100,000 x 4 bytes" "$V --yes -f 41424344 -r 57585960 $work/occ.bin && $V --yes -f 57585960 -r 41424344 $work/occ.bin" \
     "its own --dry-run" "$V --dry-run -f 41424344 $work/occ.bin; $V --dry-run -f 57585960 $work/occ.bin"
   rm -f "$work/occ.bin"
+fi
+
+if [[ $skip != *" journal "* ]]; then
+  # --yes keeps a journal of every write, flushed before the write; --no-journal does not. On
+  # $work's file system (a disk, not tmpfs, for the flushes to cost what they cost).
+  files=${TREE_FILES:-40000} mib=${JOURNAL_MIB:-1024}
+  echo "== journal: $(df -T "$work" | awk 'NR == 2 {print $2 " on " $1}')" >&2
+  "$MAKE" tree "$work/jtree" "$files" Vantrel-planted-1pc
+  p=$(hex Vantrel-planted-1pc) r=$(hex Vantrel-patched-1pc)
+  compare "--yes with its journal, tree of $files files, the pattern in 1 % of them" \
+    "$V --yes -f $p -r $r $work/jtree && $V --yes -f $r -r $p $work/jtree" \
+    "--no-journal" "$V --yes --no-journal -f $p -r $r $work/jtree && $V --yes --no-journal -f $r -r $p $work/jtree"
+  rm -rf "$work/jtree"
+  "$MAKE" occurrences "$work/jocc.bin" "$mib" 100000 ABCD
+  compare "--yes with its journal, $mib MiB, 100,000 x 4 bytes" \
+    "$V --yes -f 41424344 -r 57585960 $work/jocc.bin && $V --yes -f 57585960 -r 41424344 $work/jocc.bin" \
+    "--no-journal" "$V --yes --no-journal -f 41424344 -r 57585960 $work/jocc.bin && $V --yes --no-journal -f 57585960 -r 41424344 $work/jocc.bin"
+  rm -f "$work/jocc.bin"
+  # What the journal costs on the disk against the bytes it may have to put back.
+  newest=$(ls "$work/state/vantrel" | tail -n 1)
+  row "journal of one --yes over $mib MiB, 100,000 x 4 bytes" "$(stat -c %s "$work/state/vantrel/$newest") bytes" \
+      "400000 bytes changed" "-"
+  rm -rf "$work/state"
 fi
 
 if [[ $skip != *" sets "* ]]; then
