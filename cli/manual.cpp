@@ -3,7 +3,8 @@
 namespace vantrel::cli {
 namespace {
 
-constexpr std::string_view kUsage[] = {"[OPTIONS] PATH", "--restore[=SUFFIX] PATH"};
+constexpr std::string_view kUsage[] = {"[OPTIONS] PATH", "--restore[=SUFFIX] PATH", "--undo [JOURNAL]",
+                                       "--recover [JOURNAL]"};
 
 constexpr ManualNote kNotes[] = {
     {"HEX",
@@ -17,6 +18,12 @@ constexpr ManualNote kNotes[] = {
      "Blank lines and lines starting with '#' are left out. At each offset the earliest occurrence of any pair is "
      "taken; at a tie the pair listed first. Each result line ends with the pair's line number: "
      "PATH:0xOFFSET:LINE. A line that does not parse stops the run before anything is written."},
+    {"Journal",
+     "every run that writes keeps a journal in the state folder, one file per run named by its start time: "
+     "before any byte of a file changes, the journal holds the file's old length, modification time and the old "
+     "bytes of each region about to change, flushed to the disk. --undo puts a run's files back from it; after a "
+     "crash or a kill, --recover puts back the files the run was in the middle of writing, and until then a run "
+     "says so and leaves those files alone. When the journal cannot be written the file is not written."},
     {"Questions",
      "answer y, yes, n or no on a line; another line asks again, and the end of the input counts as no. When "
      "standard input is not a terminal, answers are read from it line by line."},
@@ -43,13 +50,16 @@ constexpr ManualExample kExamples[] = {
     {"$ -f \"DE AD BE EF\" -r \"00 00 00 00\" -y -b --stats firmware/ && $ --restore firmware/",
      "patch with backups, then put every file back as it was"},
     {"yes | $ -f 00FF -r FF00 --no-ask data.bin", "answer yes to every question from a pipe"},
+    {"$ --undo", "put back every file of the newest run, as it was before the run"},
+    {"$ --recover", "after a crash, put back the files the unfinished run was writing"},
 };
 
 constexpr ManualFile kFiles[] = {
     {"PATH.bak", "the copy --backup makes of a file before its first write (another suffix with --backup=SUFFIX); "
                  "--restore puts it back"},
     {"$XDG_STATE_HOME/vantrel/", "the state folder (~/.local/state/vantrel/ when XDG_STATE_HOME is not set): "
-                                 "the journals of the runs that wrote files, one per run"},
+                                 "the journals of the runs that wrote files, one per run, named by its start "
+                                 "time; %LOCALAPPDATA%\\Vantrel\\ on Windows"},
 };
 
 constexpr Manual kManual{
@@ -62,7 +72,9 @@ constexpr Manual kManual{
     .notes = kNotes,
     .exit_status =
         "0 when the pattern was found at least once (written or not), or a backup was put back; 1 when it was "
-        "found nowhere (no backup was found); 2 on a usage error or when a file could not be read or written.",
+        "found nowhere (no backup was found); 2 on a usage error or when a file could not be read or written. "
+        "--undo and --recover: 0 when every file went back, 1 when there was nothing to put back, 2 when a file "
+        "was left alone or could not be put back. An interrupted run: 130 (SIGINT), 143 (SIGTERM), 129 (SIGHUP).",
     .examples = kExamples,
     .files = kFiles,
     .see_also = "cmp(1), iconv(1), od(1)",
