@@ -1,7 +1,6 @@
-# The Debian package of the command line (cpack -G DEB in a build configured with
-# VANTREL_DEBIAN_PACKAGE=ON): the program, its man page gzipped as Debian ships man pages,
-# the completions, and the copyright and changelog where Debian looks for them.
-option(VANTREL_DEBIAN_PACKAGE "Install in the layout of the Debian package" OFF)
+# The Debian package of the command line (cpack in the native build): what `cmake --install`
+# puts in place, then turned into Debian's layout by debian_layout.cmake (the man page and
+# changelog gzipped, the license as the copyright file).
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vantrel)
@@ -22,4 +21,6 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(CPACK_VANTREL_SOURCE_DIR ${PROJECT_SOURCE_DIR})
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/debian_layout.cmake)
 include(CPack)
