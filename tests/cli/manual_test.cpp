@@ -84,7 +84,7 @@ TEST(ManualTest, TheManPageHasTheUsualSectionsInOrderAndOnlyEscapedText) {
   // The dialog's Chinese label and the GBK example, as named characters.
   EXPECT_NE(man.find("\"\\[u5B8C]\\[u6574]\\[u5B57]\\[u7B26]\\[u4E32]\""), std::string::npos);
   // Quotes in an example stay: they are on a text line, not in a macro's arguments.
-  EXPECT_NE(man.find("\\fB" + std::string(ProgramName()) + " \\-f \"6A 75 6D 70\" \\-r \"6E 6F 70 21\" game.exe\\fR"),
+  EXPECT_NE(man.find("\\fB" + RoffName(ProgramName()) + " \\-f \"6A 75 6D 70\" \\-r \"6E 6F 70 21\" game.exe\\fR"),
             std::string::npos);
   std::string filled = man;  // as roff fills the source lines of a paragraph
   std::replace(filled.begin(), filled.end(), '\n', ' ');
