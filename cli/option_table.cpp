@@ -56,6 +56,18 @@ constexpr OptionSpec kOptions[] = {
      "put the backups of a run back",
      "undo a run with --backup: put every backup below PATH (default suffix .bak) back in place of its file, with "
      "its bytes, length and modification time, remove it, and list the files put back"},
+    {kJournal, 0, "journal", Takes::kValue, "FILE", ValueKind::kFile, kAction, "keep the run's journal in FILE",
+     "keep the run's journal in FILE (a new file) instead of the state folder"},
+    {kNoJournal, 0, "no-journal", Takes::kNothing, "", ValueKind::kNone, kAction, "write without a journal",
+     "write without a journal: a crash can then leave a file half written, and the run cannot be undone"},
+    {kUndo, 0, "undo", Takes::kNothing, "", ValueKind::kNone, kAction, "put every file of a run back",
+     "put back every file of the run whose journal is given in place of PATH (default: the newest run's), newest "
+     "write first: old bytes, old length, old modification time; a file that is no longer the same file or holds "
+     "other bytes where the run wrote is left alone and reported; lists each file put back; a run is undone once"},
+    {kRecover, 0, "recover", Takes::kNothing, "", ValueKind::kNone, kAction,
+     "put back the files a crashed run was writing",
+     "after a crash or a kill, put back every file the run whose journal is given in place of PATH (default: the "
+     "newest unfinished run) was in the middle of writing; files it wrote in full stay; lists each file put back"},
 
     {kDir, 'd', "dir", Takes::kNothing, "", ValueKind::kNone, kFiles, "walk PATH as a directory tree",
      "walk PATH as a directory tree, every file at any depth (implied when PATH is a directory); links (symbolic "

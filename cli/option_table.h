@@ -13,6 +13,7 @@ enum class OptionId {
   kReplaceHex, kReplaceAscii, kReplaceUtf8, kReplaceUnicode,
   kPatch, kDir, kFollow, kNoWholeString, kNoAsk, kYes, kDryRun, kBackup, kCodepage, kThreads,
   kGlob, kMaxDepth, kContext, kStats, kJson, kRestore, kKeepMtime, kHelp, kVersion,
+  kJournal, kNoJournal, kUndo, kRecover,
 };
 
 // A value is given "--name VALUE" or "--name=VALUE"; an optional one only attached

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,8 +41,9 @@ class Report {
   // An occurrence listed (kind "occurrence") or written ("write").
   void Match(const std::filesystem::path& path, const vantrel::Match& match, bool written);
   void Failure(const std::filesystem::path& path, const std::string& reason);
-  // The counts, when asked for: on standard error as text, as the JSON summary.
-  void Summary(const RunCounts& counts);
+  // The counts, when asked for: on standard error as text, as the JSON summary; with the
+  // path of the run's journal when it made one.
+  void Summary(const RunCounts& counts, const std::optional<std::filesystem::path>& journal = std::nullopt);
 
  private:
   std::string TextLine(const std::filesystem::path& path, const vantrel::Match& match) const;

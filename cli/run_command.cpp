@@ -12,6 +12,7 @@
 
 #include "cli/backups.h"
 #include "cli/help_text.h"
+#include "cli/journal_commands.h"
 #include "cli/os/interrupts.h"
 #include "cli/output.h"
 #include "cli/patch_list.h"
@@ -19,6 +20,7 @@
 #include "cli/quoted.h"
 #include "cli/report.h"
 #include "cli/restore.h"
+#include "cli/run_journal.h"
 #include "cli/terminal_host.h"
 #include "engine/os/path_text.h"
 #include "runs/glob_set.h"
@@ -50,7 +52,9 @@ RunMode RunModeOf(Mode mode) {
     case Mode::kYes: return RunMode::kReplaceAll;
     case Mode::kDryRun: return RunMode::kList;
     case Mode::kInteractive:
-    case Mode::kRestore: break;
+    case Mode::kRestore:
+    case Mode::kUndo:
+    case Mode::kRecover: break;
   }
   return RunMode::kAsk;
 }
@@ -143,6 +147,11 @@ int UsageFailure(Output& output, Console& console, const std::string& problem) {
 int RunCommand(const RunDescription& run, Console& console) {
   Output output(console, run.mode == Mode::kInteractive ? Channel::kOutput : Channel::kError);
   for (const std::string& warning : run.warnings) output.Error(std::string(ProgramName()) + ": warning: " + warning);
+  if (run.mode == Mode::kUndo || run.mode == Mode::kRecover) {
+    const int status = run.mode == Mode::kUndo ? UndoRun(run, output) : RecoverRun(run, output);
+    output.Flush();
+    return status;
+  }
   bool walk = false;
   if (const std::optional<std::string> problem = CheckPath(run, walk)) return UsageFailure(output, console, *problem);
   if (run.mode == Mode::kRestore) {
@@ -157,6 +166,16 @@ int RunCommand(const RunDescription& run, Console& console) {
   job.context = run.context;
   job.found_bytes = run.json || run.context > 0;
   job.keep_mtime = run.keep_mtime;
+  // Only a run that may write keeps a journal: one that only lists has nothing to put back.
+  RunJournal journal;
+  if (run.mode != Mode::kDryRun && job.replacements) {
+    journal = MakeRunJournal(run, output);
+    if (journal.refused) {
+      output.Flush();
+      return *journal.refused;
+    }
+    job.journal = journal.journal.get();
+  }
 
   Backups backups(run.backup_suffix);
   Progress progress(output);
@@ -173,15 +192,21 @@ int RunCommand(const RunDescription& run, Console& console) {
     RunOnFile(mode, run.path, /*quiet=*/run.mode != Mode::kInteractive, job, host);
   }
   progress.Finish();
-  if (run.stats || run.json) report.Summary(host.counts());
+  const bool journal_kept = FinishJournal(journal, output);
+  if (run.stats || run.json) report.Summary(host.counts(), MadeJournal(journal));
   if (const int interrupted = os::InterruptStatus(); interrupted != 0) {
     (void)ExitStatus(host, output, progress);
-    output.Error(std::string(ProgramName()) + ": interrupted: " + std::to_string(host.files_written()) +
-                 " files written, " + std::to_string(host.files_put_back()) + " put back as they were");
+    std::string line = std::string(ProgramName()) + ": interrupted: " + std::to_string(host.files_written()) +
+                       " files written, " + std::to_string(host.files_put_back()) + " put back as they were";
+    if (const auto kept_in = MadeJournal(journal); kept_in && host.files_written() > 0) {
+      line += "; " + std::string(ProgramName()) + " --undo " + Quoted(*kept_in) + " undoes the run";
+    }
+    output.Error(line);
     output.Flush();
     return interrupted;
   }
-  return ExitStatus(host, output, progress);
+  const int status = ExitStatus(host, output, progress);
+  return journal_kept ? status : kExitTrouble;
 }
 
 }  // namespace vantrel::cli

@@ -55,12 +55,14 @@ std::optional<std::string> Capture(const std::string& command) {
 
 class BatchOptionsTest : public ::testing::Test {
  protected:
+  BatchOptionsTest() { testing::UseStateFolder(state_.path()); }
   fs::path File(const fs::path& name, std::string_view content) {
     const fs::path path = (dir_ / name).make_preferred();
     fs::create_directories(path.parent_path());
     testing::WriteFile(path, content);
     return path;
   }
+  testing::TempDir state_;
   testing::TempDir dir_;
 };
 
@@ -237,11 +239,20 @@ TEST_F(BatchOptionsTest, StatsCountTheRunOnStandardError) {
   const ProgramRun run = Vantrel({"-y", "--stats", "-f", "50 41 54", "-r", "58", Arg(dir_ / "tree")});
   EXPECT_EQ(run.status, 0);
   const std::vector<std::string> lines = Lines(run.err);
-  ASSERT_EQ(lines.size(), 7u) << run.err;
-  EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.end() - 1),
+  ASSERT_EQ(lines.size(), 8u) << run.err;
+  EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 6),
             (std::vector<std::string>{"2 files searched", "1 files with the pattern", "2 occurrences", "2 writes",
                                       "11 bytes searched", "0 files could not be read or written"}));
-  EXPECT_NE(lines.back().find(" seconds"), std::string::npos);
+  EXPECT_NE(lines[6].find(" seconds"), std::string::npos);
+  // The run's journal, in the state folder, named by the run's start time.
+#ifdef _WIN32
+  const std::string folder = Arg(state_.path() / "Vantrel");
+#else
+  const std::string folder = Arg(state_.path() / "vantrel");
+#endif
+  EXPECT_EQ(lines[7].rfind("journal: " + folder, 0), 0u) << lines[7];
+  EXPECT_TRUE(lines[7].ends_with(".journal")) << lines[7];
+  EXPECT_TRUE(fs::is_regular_file(lines[7].substr(9))) << lines[7];
 }
 
 #ifndef _WIN32
