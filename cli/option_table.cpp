@@ -84,6 +84,9 @@ constexpr OptionSpec kOptions[] = {
      "{\"type\":\"write\"} with data.path, data.offset, data.line (a patch list's), data.found (hex); "
      "{\"type\":\"error\"} with data.path and data.reason; and a closing {\"type\":\"summary\"} with the counts "
      "of --stats. A path that is not UTF-8 is written as {\"bytes\":\"BASE64\"}, else {\"text\":\"...\"}"},
+    {kNull, '0', "null", Takes::kNothing, "", ValueKind::kNone, kShow, "end each path with a NUL byte",
+     "end the path of each result line with a NUL byte instead of ':' (with --yes or --dry-run), so a script "
+     "can take any name, one with a newline or a colon in it too"},
     {kHelp, 'h', "help", Takes::kNothing, "", ValueKind::kNone, kShow, "show the manual", "show this manual"},
     {kVersion, 0, "version", Takes::kNothing, "", ValueKind::kNone, kShow, "show the version",
      "show the version"},
