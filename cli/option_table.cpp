@@ -59,7 +59,9 @@ constexpr OptionSpec kOptions[] = {
 
     {kDir, 'd', "dir", Takes::kNothing, "", ValueKind::kNone, kFiles, "walk PATH as a directory tree",
      "walk PATH as a directory tree, every file at any depth (implied when PATH is a directory); links (symbolic "
-     "links, junctions) are passed over, and so are pipes and devices"},
+     "links, junctions) are passed over, and so are pipes and devices; every folder and file is opened below PATH "
+     "with no link followed, so a name swapped for a link meanwhile is not followed either. PATH itself may be a "
+     "link: it is followed, as the user named it"},
     {kFollow, 'L', "follow", Takes::kNothing, "", ValueKind::kNone, kFiles, "follow links in a walk",
      "a walk follows links, to files and to folders; a folder reached again is not walked again, and a file "
      "reached again is not patched again"},

@@ -27,8 +27,9 @@ SearchOptions ShareAmong(SearchOptions options, unsigned readers) {
   return options;
 }
 
-Result<FileSource> FileSource::Open(const std::filesystem::path& path, SearchOptions options, ReadBuffer* buffer) {
-  Result<os::MappedFile> file = os::MappedFile::OpenUnmeasured(path);
+Result<FileSource> FileSource::Open(const std::filesystem::path& path, SearchOptions options, ReadBuffer* buffer,
+                                    const os::TreeRoot* root) {
+  Result<os::MappedFile> file = os::MappedFile::OpenUnmeasured(path, root);
   if (!file) return file.error();
   const std::int64_t limit = options.read_limit;
   FileSource source(std::move(*file), std::move(options));

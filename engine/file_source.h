@@ -54,8 +54,9 @@ class FileSource {
   // and reads to its end, nothing else: the bytes are valid while buffer is not reused. A
   // file that holds more than its size says is read into memory of its own until a read
   // gives nothing, and searched whole.
+  // With a root, path is opened below it with no link followed (see os::TreeRoot).
   static Result<FileSource> Open(const std::filesystem::path& path, SearchOptions options = {},
-                                 ReadBuffer* buffer = nullptr);
+                                 ReadBuffer* buffer = nullptr, const os::TreeRoot* root = nullptr);
 
   // The length of the file when it was opened (or as far as it could be read into memory);
   // the search never reads beyond it.

@@ -15,8 +15,8 @@ SystemError LongerThanItsSize() {
 
 Result<CarefulWriter> CarefulWriter::Open(const std::filesystem::path& path, WriteOptions options) {
   return Open(
-      [path]() -> Result<std::unique_ptr<os::UpdateStream>> {
-        Result<os::UpdateFile> file = os::UpdateFile::Open(path);
+      [path, tree = options.tree]() -> Result<std::unique_ptr<os::UpdateStream>> {
+        Result<os::UpdateFile> file = os::UpdateFile::Open(path, tree);
         if (!file) return file.error();
         return std::unique_ptr<os::UpdateStream>(std::make_unique<os::UpdateFile>(std::move(*file)));
       },

@@ -31,6 +31,7 @@ enum class WriteOutcome {
 struct WriteOptions {
   bool keep_mtime = false;      // the file keeps the modification time it had when opened
   WriteAheadLog* log = nullptr;  // where the old bytes go first; nothing: kept in memory
+  const os::TreeRoot* tree = nullptr;  // a walk's root, to open the file below with no link followed
 };
 
 // An update stream on one file that many careful writes share.

@@ -177,7 +177,7 @@ bool ParallelWalk::Run(const std::filesystem::path& dir) {
   std::thread listing;
   try {
     listing = std::thread([this, dir] {
-      ListTree(dir, options_.follow_links, options_.choice, *this);
+      ListTree(dir, options_.follow_links, options_.choice, *this, job_.tree);
       AddListed();
       std::lock_guard lock(mutex_);
       listed_ = true;

@@ -44,7 +44,7 @@ bool AskedWrite(const std::filesystem::path& path, Match& match, const RunJob& j
   Result<void> ready = host.BeforeWrite(path);
   Result<WriteOutcome> write =
       ready ? WriteIfUnchanged(path, match.offset, job.pattern(match.pattern), (*job.replacements)[match.pattern],
-                               WriteOptions{job.keep_mtime, job.journal}, &match.found)
+                               WriteOptions{job.keep_mtime, job.journal, job.tree}, &match.found)
             : Result<WriteOutcome>(ready.error());
   if (!write) {
     host.Prompt(messages::kWriteFailed, PromptKind::kWarning);
@@ -169,7 +169,7 @@ class ReplacePass {
  private:
   bool OpenWriter() {
     Result<void> ready = host_.BeforeWrite(path_);
-    Result<CarefulWriter> opened = ready ? CarefulWriter::Open(path_, WriteOptions{job_.keep_mtime, job_.journal})
+    Result<CarefulWriter> opened = ready ? CarefulWriter::Open(path_, WriteOptions{job_.keep_mtime, job_.journal, job_.tree})
                                          : Result<CarefulWriter>(ready.error());
     if (!opened) {
       Fail(outcome_, Failure::kWrite, opened.error());
