@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <thread>
 
 #include "engine/os/directory.h"
 #include "tests/support/child_process.h"
@@ -205,6 +208,40 @@ TEST_F(WalkDirectoryTest, SeveralThreadsTellTheHostWhatOneThreadTellsIt) {
   EXPECT_TRUE(testing::ReadText(root_ / "d1" / "many") == many_once);
   EXPECT_EQ(testing::ReadText(root_ / "d2" / "second-name"), std::string(21, '.') + "PAXPAXPAX");
 }
+
+#ifdef __linux__
+// The resident memory of this process, in bytes.
+std::size_t ResidentBytes() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("VmRSS:", 0) == 0) return std::stoul(line.substr(6)) * 1024;
+  }
+  return 0;
+}
+
+// A reader that takes its first line only after a second, as a pager does: the workers wait
+// for it rather than keep millions of occurrences (100 bytes each) in memory meanwhile.
+TEST_F(WalkDirectoryTest, ASlowReaderMakesTheWorkersWaitInsteadOfMemoryGrowing) {
+  testing::WriteFile(root_ / "zeros", Bytes(std::size_t{4} << 20, 0));
+  class SlowHost : public testing::ScriptedHost {
+   public:
+    SlowHost() : ScriptedHost("00", "", false) {}
+    void Listed(const std::filesystem::path&, const Match&) override {
+      if (listed++ > 0) return;
+      std::this_thread::sleep_for(std::chrono::seconds(1));
+      grown = static_cast<std::int64_t>(ResidentBytes()) - static_cast<std::int64_t>(before);
+    }
+    std::size_t before = ResidentBytes();
+    std::int64_t grown = 0;
+    std::size_t listed = 0;
+  } host;
+  WalkOptions options;
+  options.threads = 2;
+  WalkDirectory(root_.path(), RunMode::kList, host.job(), host, options);
+  EXPECT_EQ(host.listed, std::size_t{4} << 20);
+  EXPECT_LT(host.grown, std::int64_t{32} << 20);
+}
+#endif
 
 #ifndef _WIN32
 WalkOptions Following(bool follow = true) {
