@@ -176,6 +176,7 @@ struct Chosen {
   const Given* context = nullptr;
   const Given* restore = nullptr;
   const Given* json = nullptr;
+  const Given* null = nullptr;
   const Given* stats = nullptr;
   const Given* keep_mtime = nullptr;
   const Given* journal = nullptr;
@@ -219,6 +220,7 @@ std::variant<Chosen, UsageError> Choose(const std::vector<Given>& options) {
       case Id::kYes: chosen.yes = &given; break;
       case Id::kDryRun: chosen.dry_run = &given; break;
       case Id::kJson: chosen.json = &given; break;
+      case Id::kNull: chosen.null = &given; break;
       case Id::kStats: chosen.stats = &given; break;
       case Id::kKeepMtime: chosen.keep_mtime = &given; break;
       case Id::kJournal: error = Once(chosen.journal, given, "--journal is"); break;
@@ -241,7 +243,7 @@ std::variant<Chosen, UsageError> Choose(const std::vector<Given>& options) {
 // --restore puts backups back: none of the options of a search goes with it.
 std::optional<UsageError> CheckRestore(const Chosen& chosen) {
   for (const Given* other : {chosen.find, chosen.replace, chosen.patch, chosen.yes, chosen.dry_run, chosen.backup,
-                             chosen.context, chosen.json, chosen.keep_mtime}) {
+                             chosen.context, chosen.json, chosen.null, chosen.keep_mtime}) {
     if (other != nullptr) {
       return UsageError{chosen.restore->spelled + " puts the backups of an earlier run back; it takes no " + other->spelled};
     }
@@ -291,8 +293,12 @@ std::optional<UsageError> CheckSearch(const Chosen& chosen) {
                       "to list the occurrences use --dry-run"};
   }
   const bool batch = chosen.yes != nullptr || chosen.dry_run != nullptr;
-  for (const Given* batch_only : {chosen.patch, chosen.json}) {
+  for (const Given* batch_only : {chosen.patch, chosen.json, chosen.null}) {
     if (batch_only != nullptr && !batch) return UsageError{batch_only->spelled + " works with --yes or --dry-run"};
+  }
+  if (chosen.null != nullptr && chosen.json != nullptr) {
+    return UsageError{chosen.null->spelled + " ends the paths of the text lines, and " + chosen.json->spelled +
+                      " writes none: give one of them"};
   }
   if (chosen.context != nullptr && chosen.dry_run == nullptr) {
     return UsageError{chosen.context->spelled + " shows the bytes around each occurrence before anything is written: " +
@@ -426,6 +432,7 @@ Command Describe(const Chosen& chosen, const std::string& path, const CommandLin
   run.ansi = encoding.ansi;
   run.stats = chosen.stats != nullptr;
   run.json = chosen.json != nullptr;
+  run.null = chosen.null != nullptr;
   run.keep_mtime = chosen.keep_mtime != nullptr;
   run.no_journal = chosen.no_journal != nullptr;
   if (chosen.journal != nullptr) run.journal_file = os::PathFromArgument(*chosen.journal->value);

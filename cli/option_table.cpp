@@ -71,7 +71,9 @@ constexpr OptionSpec kOptions[] = {
 
     {kDir, 'd', "dir", Takes::kNothing, "", ValueKind::kNone, kFiles, "walk PATH as a directory tree",
      "walk PATH as a directory tree, every file at any depth (implied when PATH is a directory); links (symbolic "
-     "links, junctions) are passed over, and so are pipes and devices"},
+     "links, junctions) are passed over, and so are pipes and devices; every folder and file is opened below PATH "
+     "with no link followed, so a name swapped for a link meanwhile is not followed either. PATH itself may be a "
+     "link: it is followed, as the user named it"},
     {kFollow, 'L', "follow", Takes::kNothing, "", ValueKind::kNone, kFiles, "follow links in a walk",
      "a walk follows links, to files and to folders; a folder reached again is not walked again, and a file "
      "reached again is not patched again"},
@@ -96,9 +98,13 @@ constexpr OptionSpec kOptions[] = {
      "{\"type\":\"write\"} with data.path, data.offset, data.line (a patch list's), data.found (hex); "
      "{\"type\":\"error\"} with data.path and data.reason; and a closing {\"type\":\"summary\"} with the counts "
      "of --stats. A path that is not UTF-8 is written as {\"bytes\":\"BASE64\"}, else {\"text\":\"...\"}"},
+    {kNull, '0', "null", Takes::kNothing, "", ValueKind::kNone, kShow, "end each path with a NUL byte",
+     "end the path of each result line with a NUL byte instead of ':' (with --yes or --dry-run), so a script "
+     "can take any name, one with a newline or a colon in it too"},
     {kHelp, 'h', "help", Takes::kNothing, "", ValueKind::kNone, kShow, "show the manual", "show this manual"},
     {kVersion, 0, "version", Takes::kNothing, "", ValueKind::kNone, kShow, "show the version",
-     "show the version"},
+     "show the version, the platform the program was built for and the search kernels it uses on this "
+     "processor"},
 };
 
 constexpr OptionGroupSpec kGroups[] = {

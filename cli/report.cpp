@@ -18,7 +18,8 @@ void Report::Match(const std::filesystem::path& path, const vantrel::Match& matc
 }
 
 std::string Report::TextLine(const std::filesystem::path& path, const vantrel::Match& match) const {
-  std::string line = PathText(path) + ":" + messages::FormatOffset(match.offset);
+  // With -0 the path ends with the one byte no name can hold, so any name can be taken back.
+  std::string line = PathText(path) + (format_.null ? '\0' : ':') + messages::FormatOffset(match.offset);
   if (!format_.lines.empty()) line += ":" + std::to_string(format_.lines[match.pattern]);
   if (format_.context > 0) {
     line += ": ";

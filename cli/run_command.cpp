@@ -179,7 +179,7 @@ int RunCommand(const RunDescription& run, Console& console) {
 
   Backups backups(run.backup_suffix);
   Progress progress(output);
-  Report report(output, ReportFormat{run.json, run.stats, run.context, lines});
+  Report report(output, ReportFormat{run.json, run.stats, run.null, run.context, lines});
   TerminalHost host(run.mode, console, output, backups, progress, report);
   const RunMode mode = RunModeOf(run.mode);
   // The batch runs are quiet as grep is: the exit status says whether anything was found,

@@ -38,6 +38,7 @@ struct RunDescription {
   std::size_t context = 0;                              // -C: bytes shown around each occurrence
   bool stats = false;                                   // --stats
   bool json = false;                                    // --json
+  bool null = false;                                    // -0: a NUL byte ends each path of the text lines
   bool keep_mtime = false;                              // --keep-mtime
   std::optional<std::filesystem::path> backup_suffix;   // --backup[=SUFFIX]
   std::filesystem::path restore_suffix;                 // --restore[=SUFFIX]

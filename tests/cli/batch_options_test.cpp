@@ -256,6 +256,19 @@ TEST_F(BatchOptionsTest, StatsCountTheRunOnStandardError) {
 }
 
 #ifndef _WIN32
+// A name with a newline and a colon reads as another hit in the text lines; with -0 the path
+// ends at the NUL byte, and the rest of the line is as before.
+TEST_F(BatchOptionsTest, NullEndsEachPathWithANulByte) {
+  const fs::path odd = File("tree/x\nt:0x1", "..PAT");
+  const fs::path tree = dir_ / "tree";
+  const std::string expected = Arg(odd) + std::string(1, '\0') + "0x00000002\n";
+  EXPECT_EQ(Vantrel({"-n", "-0", "-f", "50 41 54", Arg(tree)}).out, expected);
+  const ProgramRun written = Vantrel({"-y", "--null", "-f", "50 41 54", "-r", "51", Arg(tree)});
+  EXPECT_EQ(written.status, 0);
+  EXPECT_EQ(written.out, expected);
+  EXPECT_EQ(testing::ReadText(odd), "..QAT");
+}
+
 TEST_F(BatchOptionsTest, EveryJsonLineParsesAndItsCountsAreTheTextModes) {
   if (!Capture("python3 -c pass")) GTEST_SKIP() << "python3 is not installed";
   File("tree/a.bin", "PAT..PAT");
@@ -345,6 +358,8 @@ TEST_F(BatchOptionsTest, BadOptionsAreUsageErrorsAndWriteNothing) {
       {{"-y", "-j", "0", "-f", "50", "-r", "51"}, "-j needs a number of threads from 1 to 64, not '0'"},
       {{"-p", Arg(file), "-f", "50"}, "-p and -f exclude each other: the patch list holds the patterns and their replacements"},
       {{"--json", "-f", "50"}, "--json works with --yes or --dry-run"},
+      {{"-0", "-f", "50"}, "-0 works with --yes or --dry-run"},
+      {{"-n", "--null", "--json", "-f", "50"}, "--null ends the paths of the text lines, and --json writes none: give one of them"},
   };
   for (const auto& [options, message] : cases) {
     std::vector<std::string> args = options;

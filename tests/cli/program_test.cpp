@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <random>
 #include <sstream>
@@ -237,6 +239,32 @@ TEST_F(ProgramTest, InteractiveAsksAgainAfterAnyOtherLine) {
   EXPECT_EQ(run.out, question + "ok\n" + question + "sure\n" + question + "Y\n" + std::string("字符替换成功，是否继续替换？") +
                          " [y/n] N\n");
   EXPECT_EQ(Content(file), "Xbc");
+}
+
+// Answers from a pipe (yes | vantrel ...) do not see a question come back: a replacement that
+// keeps the pattern, or one that grows the file and holds the pattern again, stops the
+// questions for the file with one line instead of writing for ever.
+TEST_F(ProgramTest, InteractiveAnswersFromAPipeStopWhenAWriteOnlyBringsTheQuestionBack) {
+  std::string yes;
+  for (int i = 0; i < 1000; ++i) yes += "y\n";
+  const std::string go_on = std::string("字符替换成功，是否继续替换？") + " [y/n] y\n";
+  const fs::path kept = File("kept.txt", "xxABxx");
+  const ProgramRun same = Vantrel({"--find-ascii", "AB", "--no-whole-string", "--replace-ascii", "AB", Arg(kept)}, yes);
+  EXPECT_EQ(same.status, 0);
+  EXPECT_EQ(same.out, Found(kept, 2, true) + " [y/n] y\n" + go_on + Arg(kept) +
+                          ": stopped asking: the replacement keeps the pattern at 0x00000002, so the same question "
+                          "would come back for ever\n");
+  EXPECT_EQ(Content(kept), "xxABxx");
+
+  const fs::path grows = File("grows.txt", "xxABxx");
+  const ProgramRun longer = Vantrel({"--find-ascii", "AB", "--no-whole-string", "--replace-ascii", "XAB", Arg(grows)}, yes);
+  EXPECT_EQ(longer.status, 0);
+  std::string asked;
+  for (const int offset : {2, 3, 4}) asked += Found(grows, offset, true) + " [y/n] y\n" + go_on;
+  EXPECT_EQ(longer.out, asked + Arg(grows) +
+                            ": stopped asking: each write grows the file and the pattern is found again at "
+                            "0x00000005, so the questions would not end\n");
+  EXPECT_EQ(Content(grows), "xxXXXAB");
 }
 
 TEST_F(ProgramTest, NoAskWritesWithoutTheQuestionAndStillOffersToGoOn) {
@@ -572,7 +600,7 @@ TEST_F(ProgramTest, AnOddDigitIsWarnedAboutOnStandardError) {
                          ": warning: -f 'ABC' has an odd number of digits; the last one is ignored, so it stands for AB\n");
 }
 
-TEST_F(ProgramTest, HelpIsACompleteManualAndVersionIsTheVersionOnly) {
+TEST_F(ProgramTest, HelpIsACompleteManualAndVersionNamesThePlatformAndKernels) {
   const ProgramRun help = Vantrel({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.err, "");
@@ -587,7 +615,34 @@ TEST_F(ProgramTest, HelpIsACompleteManualAndVersionIsTheVersionOnly) {
   EXPECT_EQ(Vantrel({"-h"}).out, help.out);
   const ProgramRun version = Vantrel({"--version"});
   EXPECT_EQ(version.status, 0);
-  EXPECT_EQ(version.out, std::string(VANTREL_VERSION) + "\n");
+  EXPECT_EQ(version.err, "");
+  std::istringstream lines(version.out);
+  std::string name, platform, kernels;
+  std::getline(lines, name);
+  std::getline(lines, platform);
+  std::getline(lines, kernels);
+  EXPECT_EQ(name, std::string(kProgram) + " " + VANTREL_VERSION);
+#if defined(_WIN32) && defined(__x86_64__)
+  EXPECT_EQ(platform, "platform: Windows x86-64");
+#elif defined(_WIN32)
+  EXPECT_EQ(platform, "platform: Windows x86");
+#elif defined(__linux__) && defined(__x86_64__)
+  EXPECT_EQ(platform, "platform: Linux x86-64");
+#endif
+  EXPECT_TRUE(kernels.starts_with("search kernels on this processor: ")) << kernels;
+  EXPECT_NE(kernels.find(" (one pattern), "), std::string::npos) << kernels;
+  EXPECT_TRUE(kernels.ends_with(" Teddy (pattern sets)")) << kernels;
+#if defined(__linux__) && defined(__x86_64__)
+  // What the processor says of itself decides the kernels named.
+  std::ifstream cpuinfo("/proc/cpuinfo");
+  const std::string flags((std::istreambuf_iterator<char>(cpuinfo)), std::istreambuf_iterator<char>());
+  const bool avx2 = flags.find(" avx2") != std::string::npos;
+  EXPECT_EQ(kernels.find(": AVX2 (one pattern), AVX2 Teddy") != std::string::npos, avx2) << kernels;
+  if (!avx2) {
+    EXPECT_NE(kernels.find(": SSE2 (one pattern)"), std::string::npos) << kernels;
+  }
+#endif
+  EXPECT_EQ(lines.peek(), EOF);
 }
 
 TEST_F(ProgramTest, AReaderThatGoesAwayIsNoErrorAndYesStillPatchesEverything) {
