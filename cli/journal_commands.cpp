@@ -1,6 +1,8 @@
 #include "cli/journal_commands.h"
 
 #include <optional>
+#include <string>
+#include <unordered_set>
 
 #include "cli/help_text.h"
 #include "cli/journal_folder.h"
@@ -54,12 +56,21 @@ std::unique_ptr<Journal> OpenJournal(const fs::path& path, Output& output) {
   return nullptr;
 }
 
-// One file put back or not, said as the command's output says it.
-void Say(Output& output, const JournaledFile& file, const JournalPutBack& done) {
-  const std::string path = vantrel::os::PathText(journal::PathOf(file.begun.path));
-  if (done.status == Status::kPutBack) output.Result(path);
-  else output.Error(path + ": " + done.reason);
-}
+// What the command says of the files it took: each put back listed once, though an asking
+// run records each of its writes to a file as one more entry.
+class Listing {
+ public:
+  explicit Listing(Output& output) : output_(output) {}
+  void Say(const JournaledFile& file, const JournalPutBack& done) {
+    const std::string path = vantrel::os::PathText(journal::PathOf(file.begun.path));
+    if (done.status != Status::kPutBack) output_.Error(path + ": " + done.reason);
+    else if (listed_.insert(path).second) output_.Result(path);
+  }
+
+ private:
+  Output& output_;
+  std::unordered_set<std::string> listed_;
+};
 
 }  // namespace
 
@@ -79,13 +90,14 @@ int UndoRun(const RunDescription& run, Output& output) {
                  Program() + " --recover " + Named(*path));
     return kExitTrouble;
   }
+  Listing listing(output);
   bool any = false;
   bool retry = false;  // a file failed, not for being changed: a later undo may try it again
   bool trouble = false;
   for (auto file = index.files().rbegin(); file != index.files().rend(); ++file) {
     if (!file->kept || file->undone || file->batches.empty()) continue;
     const JournalPutBack done = PutBackJournaled(*journal, *file, PutBackPurpose::kUndo);
-    Say(output, *file, done);
+    listing.Say(*file, done);
     any = true;
     if (done.status == Status::kPutBack) {
       (void)journal->Record(journal::FileUndone{file->begun.file}, true);
@@ -115,6 +127,7 @@ int RecoverRun(const RunDescription& run, Output& output) {
     output.Error(Program() + ": " + Named(*path) + ": this run finished; nothing to recover (--undo puts its files back)");
     return kExitNotFound;
   }
+  Listing listing(output);
   bool any = false;
   bool trouble = false;
   bool retry = false;  // a file failed, not for being changed: a later recovery may try it again
@@ -123,10 +136,10 @@ int RecoverRun(const RunDescription& run, Output& output) {
     const JournalPutBack done = PutBackJournaled(*journal, *file, PutBackPurpose::kRecover);
     if (done.status == Status::kPutBack) {
       // A file whose first batch never reached the journal was not written: nothing to list.
-      if (!file->batches.empty()) Say(output, *file, done), any = true;
+      if (!file->batches.empty()) listing.Say(*file, done), any = true;
       (void)journal->Record(journal::FilePutBack{file->begun.file}, false);
     } else {
-      Say(output, *file, done);
+      listing.Say(*file, done);
       trouble = true;
       retry = retry || done.status == Status::kFailed;
     }

@@ -104,6 +104,20 @@ TEST_F(JournalTest, UndoLeavesAloneAFileChangedSinceTheRunAndPutsBackTheRest) {
   EXPECT_EQ(testing::ReadText(kept), "AB");
 }
 
+TEST_F(JournalTest, UndoOfAnAskingRunPutsBackEveryAnsweredWriteAndListsTheFileOnce) {
+  const fs::path file = File("a", "AB..AB..AB");
+  testing::RunOptions answers;
+  answers.input = "y\ny\ny\ny\nn\n";  // two writes, then no to the third
+  ASSERT_EQ(testing::RunProgram({"--find-ascii", "AB", "--no-whole-string", "--replace-ascii", "CD", Arg(file)}, answers)
+                .status,
+            0);
+  ASSERT_EQ(testing::ReadText(file), "CD..CD..AB");
+  const ProgramRun undo = Vantrel({"--undo"});
+  EXPECT_EQ(undo.status, 0) << undo.err;
+  EXPECT_EQ(undo.out, Arg(fs::absolute(file)) + "\n");
+  EXPECT_EQ(testing::ReadText(file), "AB..AB..AB");
+}
+
 TEST_F(JournalTest, NoJournalKeepsNoneAndThereIsNothingToUndo) {
   const fs::path file = File("a", "AB");
   ASSERT_EQ(Patch(file, {"--no-journal"}).status, 0);
