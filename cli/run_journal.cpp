@@ -80,7 +80,7 @@ bool FinishJournal(RunJournal& journal, Output& output) {
   if (!journal.journal) return true;
   Result<void> finished = journal.journal->Finish();
   if (finished) return true;
-  output.Error(Program() + ": " + finished.error().message);
+  output.Error(Program() + ": the journal could not be finished: " + finished.error().message);
   return false;
 }
 

@@ -110,7 +110,7 @@ Result<void> CarefulWriter::Flush() {
       // Without its old bytes on the device the batch is not written; the earlier ones go back.
       pending_.clear();
       PutBack();
-      return logged;
+      return SystemError{logged.error().code, logged.error().message + " (the file is as it was)"};
     }
   }
   if (Result<void> written = WriteBatch(); !written) {

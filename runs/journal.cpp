@@ -110,8 +110,7 @@ Result<LogSpan> Journal::Append(const Bytes& framed) {
 }
 
 SystemError Journal::Unwritable(const SystemError& error) const {
-  return SystemError{error.code, "cannot write the journal " + journal::PathBytes(path_) + ": " + error.message +
-                                     " (nothing of the file was written)"};
+  return SystemError{error.code, "cannot write the journal " + journal::PathBytes(path_) + ": " + error.message};
 }
 
 Result<void> Journal::SyncTo(std::int64_t end, std::unique_lock<std::mutex>& lock) {
@@ -201,7 +200,9 @@ Result<void> Journal::Record(const journal::Record& record, bool flush) {
 Result<void> Journal::Finish() {
   {
     std::lock_guard lock(mutex_);
-    if (!file_) return {};
+    // A journal that broke was reported with each file it refused; it stays unfinished, and
+    // a recovery finishes it.
+    if (!file_ || broken_) return {};
   }
   if (Result<void> ended = Record(journal::RunEnded{}, true); !ended) return ended;
   std::unique_lock lock(mutex_);
