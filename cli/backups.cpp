@@ -1,9 +1,18 @@
 #include "cli/backups.h"
 
-#include "cli/os/file_copy.h"
 #include "engine/os/path_text.h"
 
 namespace vantrel::cli {
+namespace {
+
+Result<os::CopyPrint> Copy(const std::filesystem::path& path, const std::filesystem::path& backup,
+                           const os::GiveUp& give_up) {
+  Result<os::CopySource> source = os::CopySource::Open(path, /*follow_links=*/true);
+  if (!source) return source.error();
+  return os::CopyToNewFile(*source, backup, give_up);
+}
+
+}  // namespace
 
 Result<void> Backups::Before(const std::filesystem::path& path) {
   if (!suffix_) return {};
@@ -13,7 +22,7 @@ Result<void> Backups::Before(const std::filesystem::path& path) {
   }
   std::filesystem::path backup = path;
   backup += *suffix_;
-  const Result<void> copied = os::CopyToNewFile(path, backup);
+  Result<os::CopyPrint> copied = Copy(path, backup, give_up_);
   if (!copied) {
     const std::string name = "'" + vantrel::os::PathText(backup) + "'";
     SystemError why = copied.error();

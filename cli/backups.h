@@ -1,5 +1,6 @@
-// The --backup copies of a run: one per file, made before the first write to it, complete
-// and flushed before the original changes, and never over an existing file.
+// The --backup copies of a run: one per file, made before the first write to it, whole and
+// flushed under its final name before the original changes (or absent), and never over an
+// existing file.
 #pragma once
 
 #include <filesystem>
@@ -7,6 +8,7 @@
 #include <optional>
 #include <set>
 
+#include "cli/os/file_copy.h"
 #include "engine/result.h"
 
 namespace vantrel::cli {
@@ -14,7 +16,9 @@ namespace vantrel::cli {
 class Backups {
  public:
   // No suffix: no backups are made.
-  explicit Backups(std::optional<std::filesystem::path> suffix) : suffix_(std::move(suffix)) {}
+  // give_up: asked during a copy; an interrupted copy leaves no backup and its file unwritten.
+  explicit Backups(std::optional<std::filesystem::path> suffix, os::GiveUp give_up = nullptr)
+      : suffix_(std::move(suffix)), give_up_(std::move(give_up)) {}
 
   // Copies path to path+suffix unless this run did so already. An error reads as the
   // reason why the file is not written ("not written: the backup ... exists already").
@@ -22,6 +26,7 @@ class Backups {
 
  private:
   std::optional<std::filesystem::path> suffix_;
+  os::GiveUp give_up_;
   std::mutex mutex_;  // a walk with several threads backs up several files at once
   std::set<std::filesystem::path> made_;
 };

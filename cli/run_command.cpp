@@ -158,7 +158,7 @@ int RunCommand(const RunDescription& run, Console& console) {
   job.found_bytes = run.json || run.context > 0;
   job.keep_mtime = run.keep_mtime;
 
-  Backups backups(run.backup_suffix);
+  Backups backups(run.backup_suffix, [] { return os::InterruptStatus() != 0; });
   Progress progress(output);
   Report report(output, ReportFormat{run.json, run.stats, run.context, lines});
   TerminalHost host(run.mode, console, output, backups, progress, report);

@@ -35,6 +35,34 @@ head -c 1018 /dev/zero >h; printf AB >>h; cp h h.orig
 grep -qx "h: File too large" err || fail "size limit: message $(cat err)"
 cmp -s h h.orig || fail "size limit: the file changed ($(stat -c %s h) bytes)"
 
+# A size limit during the backup's copy: no backup under its name, no temporary, the file
+# not written, and --restore then has nothing to cut the file with.
+head -c 1M /dev/urandom >f; printf '\xDE\xAD\xBE\xEF' | dd of=f bs=1 seek=100 conv=notrunc 2>/dev/null; cp f f.orig
+(ulimit -f 512; "$V" -f DEADBEEF -r CAFEBABE -y -b f) 2>err; status=$?
+[ "$status" = 2 ] || fail "backup size limit: status $status"
+grep -qx "f: not written: cannot make the backup 'f.bak': File too large" err || fail "backup size limit: message $(cat err)"
+[ ! -e f.bak ] || fail "backup size limit: f.bak exists ($(stat -c %s f.bak) bytes)"
+ls -a | grep -q '^\.vantrel-' && fail "backup size limit: a temporary is left: $(ls -a)"
+"$V" --restore f 2>err; status=$?
+[ "$status" = 2 ] || fail "restore without a backup: status $status"
+cmp -s f f.orig || fail "backup size limit: the file changed ($(stat -c %s f) bytes)"
+
+# An interrupt during the backup's copy of a big file: the same, or (when the copy was done
+# first) a whole backup and a whole file.
+head -c 128M /dev/zero >g; printf '\xDE\xAD\xBE\xEF' | dd of=g bs=1 seek=100 conv=notrunc 2>/dev/null; cp g g.orig
+env --default-signal=INT "$V" -f DEADBEEF -r CAFEBABE -y -b g >out 2>err &
+sleep 0.15; kill -INT $!; wait $!; status=$?
+ls -a | grep -q '^\.vantrel-' && fail "backup interrupted: a temporary is left: $(ls -a)"
+if [ -e g.bak ]; then
+  echo "note: the copy was done before the interrupt"
+  cmp -s g.bak g.orig || fail "backup interrupted: g.bak is not whole ($(stat -c %s g.bak) bytes)"
+else
+  [ "$status" = 130 ] || fail "backup interrupted: status $status"
+  grep -qx "g: not written: cannot make the backup 'g.bak': interrupted" err || fail "backup interrupted: message $(cat err)"
+  cmp -s g g.orig || fail "backup interrupted: the file changed"
+fi
+rm -f g g.orig g.bak
+
 # Two runs with --backup over a tree: the second does not patch the first one's backup, and
 # --restore gives the original back.
 mkdir t; printf xxAAAAxx >t/c
