@@ -1,5 +1,6 @@
 #include "cli/backups.h"
 
+#include "cli/backup_records.h"
 #include "engine/os/path_text.h"
 
 namespace vantrel::cli {
@@ -29,6 +30,14 @@ Result<void> Backups::Before(const std::filesystem::path& path) {
     why.message = os::IsAlreadyExists(why) ? "not written: the backup " + name + " exists already"
                                            : "not written: cannot make the backup " + name + ": " + why.message;
     return why;
+  }
+  if (record_) {
+    const journal::BackupMade made{RecordedPath(path), RecordedPath(backup), copied->size, copied->crc};
+    if (Result<void> recorded = record_(made); !recorded) {
+      (void)os::RemoveCopy(backup);
+      return SystemError{recorded.error().code, "not written: cannot record the backup '" + vantrel::os::PathText(backup) +
+                                                    "' in the journal: " + recorded.error().message};
+    }
   }
   std::lock_guard lock(mutex_);
   made_.insert(path);

@@ -1,6 +1,8 @@
 #include "cli/run_command.h"
 
 #include <cerrno>
+#include <chrono>
+#include <memory>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +12,7 @@
 #include <thread>
 #include <variant>
 
+#include "cli/backup_records.h"
 #include "cli/backups.h"
 #include "cli/help_text.h"
 #include "cli/os/interrupts.h"
@@ -21,7 +24,9 @@
 #include "cli/restore.h"
 #include "cli/terminal_host.h"
 #include "engine/os/path_text.h"
+#include "engine/os/state_folder.h"
 #include "runs/glob_set.h"
+#include "runs/journal.h"
 #include "runs/messages.h"
 #include "runs/walk_directory.h"
 
@@ -132,6 +137,24 @@ int ExitStatus(const TerminalHost& host, Output& output, Progress& progress) {
   return host.found() ? kExitFound : kExitNotFound;
 }
 
+bool GiveUp() { return os::InterruptStatus() != 0; }
+
+// The records of the backups made, in the journals of the state folder.
+BackupRecords RecordedBackups() {
+  Result<fs::path> folder = vantrel::os::StateFolder();
+  return folder ? BackupRecords::Read(*folder) : BackupRecords();
+}
+
+// The journal that records a run's backups, made in the state folder at the first record.
+Result<std::unique_ptr<Journal>> BackupJournal() {
+  Result<fs::path> folder = vantrel::os::StateFolder();
+  if (!folder) return folder.error();
+  if (Result<void> made = vantrel::os::MakeStateFolder(*folder); !made) return made.error();
+  const auto now = std::chrono::system_clock::now().time_since_epoch();
+  const auto name = std::to_string(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()) + ".journal";
+  return std::make_unique<Journal>(*folder / name, std::string(ProgramName()));
+}
+
 int UsageFailure(Output& output, Console& console, const std::string& problem) {
   output.Flush();
   (void)console.Write(Channel::kError, UsageErrorText(problem));
@@ -146,8 +169,10 @@ int RunCommand(const RunDescription& run, Console& console) {
   bool walk = false;
   if (const std::optional<std::string> problem = CheckPath(run, walk)) return UsageFailure(output, console, *problem);
   if (run.mode == Mode::kRestore) {
-    const int status = RestoreBackups(run, walk, output);
+    const BackupRecords records = RecordedBackups();
+    const int status = RestoreBackups(run, walk, output, RestoreSetting{records, nullptr, GiveUp});
     output.Flush();
+    if (const int interrupted = os::InterruptStatus(); interrupted != 0) return interrupted;
     return status;
   }
   std::vector<std::size_t> lines;
@@ -158,7 +183,13 @@ int RunCommand(const RunDescription& run, Console& console) {
   job.found_bytes = run.json || run.context > 0;
   job.keep_mtime = run.keep_mtime;
 
-  Backups backups(run.backup_suffix, [] { return os::InterruptStatus() != 0; });
+  // Until every writing run keeps a journal, a run with backups keeps one of its backups.
+  Result<std::unique_ptr<Journal>> backup_journal =
+      run.backup_suffix ? BackupJournal() : Result<std::unique_ptr<Journal>>(std::unique_ptr<Journal>());
+  Backups backups(run.backup_suffix, GiveUp, [&backup_journal](const journal::BackupMade& backup) -> Result<void> {
+    if (!backup_journal) return backup_journal.error();
+    return (*backup_journal)->Record(backup, /*flush=*/true);
+  });
   Progress progress(output);
   Report report(output, ReportFormat{run.json, run.stats, run.context, lines});
   TerminalHost host(run.mode, console, output, backups, progress, report);
@@ -173,6 +204,7 @@ int RunCommand(const RunDescription& run, Console& console) {
     RunOnFile(mode, run.path, /*quiet=*/run.mode != Mode::kInteractive, job, host);
   }
   progress.Finish();
+  if (backup_journal && *backup_journal) (void)(*backup_journal)->Finish();
   if (run.stats || run.json) report.Summary(host.counts());
   if (const int interrupted = os::InterruptStatus(); interrupted != 0) {
     (void)ExitStatus(host, output, progress);

@@ -64,11 +64,6 @@ bool IsAlreadyExists(const SystemError& error);
 // True when the error says that a link was refused where a file was to be opened.
 bool IsLinkRefused(const SystemError& error);
 
-// Puts a copy back in place of its file: the file gets the copy's bytes, length and
-// modification time, written in place (its other names and its permissions stay), flushed to
-// the device, and only then is the copy removed. A file that is gone is made again.
-Result<void> PutBack(const std::filesystem::path& copy, const std::filesystem::path& file);
-
 // Removes a copy (read-only or not), and makes its removal last on the device.
 Result<void> RemoveCopy(const std::filesystem::path& path);
 

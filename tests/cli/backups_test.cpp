@@ -77,7 +77,7 @@ TEST_F(BackupsTest, ReportsABackupThatCannotBeMadeAndLeavesNothingBehind) {
 TEST_F(BackupsTest, AnInterruptedCopyLeavesNoBackupAndNoTemporary) {
   testing::WriteFile(file_, Bytes(3 << 20, 0x5A));
   int asked = 0;
-  Backups backups(fs::path(".bak"), [&asked] { return ++asked > 2; });
+  Backups backups(fs::path(".bak"), [&asked] { return ++asked > 2; }, nullptr);
   const Result<void> made = backups.Before(file_);
   ASSERT_FALSE(made.ok());
   EXPECT_EQ(made.error().message, "not written: cannot make the backup '" + (dir_ / "data.bin.bak").string() + "': interrupted");

@@ -1,12 +1,15 @@
 #!/bin/bash
 # The faults a user meets, run as a user runs them: an interrupt in the middle of --yes, a
-# size limit half-way through a growing write, a second run with backups. Each leaves the
-# file whole (as it was, or fully patched) and loses no original. Usage: interrupt_cases.sh VANTREL
+# size limit half-way through a growing write or through a backup, an interrupted backup, a
+# second run with backups, a restore through a link or beside a user's own .bak. Each leaves
+# the file whole (as it was, or fully patched) and loses no original. Usage: interrupt_cases.sh VANTREL
 set -u
 V=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
+# The runs' journals go here, not to the user's state folder.
+export XDG_STATE_HOME="$work/state"
 failed=0
 fail() { echo "FAIL: $*"; failed=1; }
 
@@ -61,7 +64,16 @@ else
   grep -qx "g: not written: cannot make the backup 'g.bak': interrupted" err || fail "backup interrupted: message $(cat err)"
   cmp -s g g.orig || fail "backup interrupted: the file changed"
 fi
-rm -f g g.orig g.bak
+rm -f g.bak; cp g.orig g
+
+# A kill -9 during the copy: a backup under its name is whole, or there is none (a temporary
+# may stay behind, under a name no walk with backups takes).
+"$V" -f DEADBEEF -r CAFEBABE -y -b g >out 2>err &
+sleep 0.15; kill -KILL $!; wait $! 2>/dev/null
+if [ -e g.bak ]; then
+  cmp -s g.bak g.orig || fail "backup killed: g.bak is not whole ($(stat -c %s g.bak) bytes)"
+fi
+rm -f g g.orig g.bak .vantrel-*
 
 # Two runs with --backup over a tree: the second does not patch the first one's backup, and
 # --restore gives the original back.
@@ -69,5 +81,28 @@ mkdir t; printf xxAAAAxx >t/c
 for i in 1 2; do "$V" --find-ascii AAAA --no-whole-string --replace-ascii BBBB -y -b t >/dev/null; done
 [ "$(cat t/c.bak)" = xxAAAAxx ] || fail "second backup run: t/c.bak is $(cat t/c.bak)"
 "$V" --restore t >/dev/null; [ "$(cat t/c)" = xxAAAAxx ] || fail "restore after two runs: t/c is $(cat t/c)"
+
+# --restore after the file was swapped for a link out of the tree: nothing is written through
+# the link, and the backup stays.
+mkdir l l/t l/out; cd l
+printf xxAAAAxx >t/x; "$V" --find-ascii AAAA --no-whole-string --replace-ascii BBBB -y -b t >/dev/null
+printf PRECIOUS >out/y; rm t/x; ln -s ../out/y t/x; "$V" --restore t 2>err; status=$?
+[ "$(cat out/y)" = PRECIOUS ] || fail "restore through a link: out/y is $(cat out/y)"
+[ "$status" = 2 ] || fail "restore through a link: status $status"
+grep -qx "t/x: not put back from 't/x.bak': it is a link, and nothing is written through one" err || fail "restore through a link: message $(cat err)"
+[ "$(cat t/x.bak)" = xxAAAAxx ] || fail "restore through a link: the backup is gone"
+# ... and a dangling link: no file is made at its end.
+rm t/x; ln -s ../out/new t/x; "$V" --restore t 2>/dev/null
+[ ! -e out/new ] || fail "restore through a dangling link made out/new"
+cd ..
+
+# A user's own config.bak is never taken by --restore: only the backups a run recorded.
+mkdir u; cd u; printf mine >config; printf old >config.bak; printf xxAAAAxx >d
+"$V" --find-ascii AAAA --no-whole-string --replace-ascii BBBB -y -b . >/dev/null
+"$V" --restore . >out 2>err; status=$?
+[ "$status" = 0 ] || fail "restore beside a user's .bak: status $status"
+[ "$(cat config)$(cat config.bak)$(cat d)" = mineoldxxAAAAxx ] || fail "restore beside a user's .bak: $(cat config) $(cat config.bak) $(cat d)"
+grep -qx "./config.bak: left alone: no journal of vantrel records it as a backup of './config'" err || fail "restore beside a user's .bak: message $(cat err)"
+cd ..
 
 exit $failed

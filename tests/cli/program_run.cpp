@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -198,5 +199,13 @@ ProgramRun RunProgram(const std::vector<std::string>& args, const RunOptions& op
 }
 
 std::string Arg(const std::filesystem::path& path) { return os::PathText(path); }
+
+void UseStateFolder(const std::filesystem::path& folder) {
+#ifdef _WIN32
+  _wputenv_s(L"LOCALAPPDATA", folder.c_str());
+#else
+  setenv("XDG_STATE_HOME", folder.c_str(), 1);
+#endif
+}
 
 }  // namespace vantrel::testing

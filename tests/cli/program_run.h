@@ -26,6 +26,10 @@ struct RunOptions {
 // Arguments are UTF-8 (on POSIX, the bytes given to the program as they are).
 ProgramRun RunProgram(const std::vector<std::string>& args, const RunOptions& options = {});
 
+// Makes the programs run from now on keep their state (their journals) in folder, so that a
+// test neither reads nor leaves the user's.
+void UseStateFolder(const std::filesystem::path& folder);
+
 // A path as an argument: its bytes on POSIX, UTF-8 on Windows.
 std::string Arg(const std::filesystem::path& path);
 

@@ -47,6 +47,8 @@ std::string UsageError(std::string_view message) {
 
 class ProgramTest : public ::testing::Test {
  protected:
+  ProgramTest() { testing::UseStateFolder(state_.path()); }
+
   // A path below the test's directory, "a/b" written with the platform's separator, as a
   // walk names it.
   fs::path P(const fs::path& name) const { return (dir_ / name).make_preferred(); }
@@ -65,6 +67,7 @@ class ProgramTest : public ::testing::Test {
   }
 
   testing::TempDir dir_;
+  testing::TempDir state_;  // the programs' journals, apart from the files they patch
 };
 
 // --- --dry-run ----------------------------------------------------------------------------

@@ -182,22 +182,6 @@ Result<CopyPrint> CopyToNewFile(const CopySource& from, const std::filesystem::p
   return print;
 }
 
-Result<void> PutBack(const std::filesystem::path& copy, const std::filesystem::path& file) {
-  Result<CopySource> source = CopySource::Open(copy, /*follow_links=*/true);
-  if (!source) return source.error();
-  // In place: the file keeps its other names and its permissions. Until the copy is removed
-  // at the very end, a failure part-way can be mended by putting it back again.
-  Descriptor target(open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0600));
-  if (!target.ok()) return LastSystemError();
-  struct stat target_st {};
-  if (fstat(target.get(), &target_st) != 0) return LastSystemError();
-  if (!S_ISREG(target_st.st_mode)) return vantrel::os::posix::NotARegularFile();
-  if (ftruncate(target.get(), source->size()) != 0) return LastSystemError();
-  Result<CopyPrint> filled = FillAndSync(*source, target, nullptr);
-  if (!filled) return filled.error();
-  return RemoveCopy(copy);
-}
-
 bool IsAlreadyExists(const SystemError& error) { return error.code == EEXIST; }
 
 bool IsLinkRefused(const SystemError& error) { return error.code == ELOOP || error.code == EMLINK; }

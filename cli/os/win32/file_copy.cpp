@@ -164,13 +164,6 @@ Result<CopyPrint> CopyToNewFile(const CopySource& from, const std::filesystem::p
   return print;
 }
 
-Result<void> PutBack(const std::filesystem::path& copy, const std::filesystem::path& file) {
-  // CopyFileW writes over the existing file (its other names stay) and gives it the copy's
-  // bytes, length and last-write time.
-  if (!CopyFileW(ApiPath(copy).c_str(), ApiPath(file).c_str(), /*bFailIfExists=*/FALSE)) return LastSystemError();
-  return RemoveCopy(copy);
-}
-
 bool IsAlreadyExists(const SystemError& error) {
   return error.code == ERROR_FILE_EXISTS || error.code == ERROR_ALREADY_EXISTS;
 }
