@@ -1,7 +1,6 @@
-// Only the records a restore needs are read whole: RunStarted, for the order of the runs, and
-// BackupMade, each checked by its CRC-32. The others (the old bytes of a run's writes, which
-// may be large) are stepped over by their length, so reading the journals costs about their
-// number of records, not their size.
+// A journal is read a record at a time, each decoded and checked by its CRC-32 as the journal's
+// own reader does, so that a torn or broken record ends what counts of that journal; only a
+// record at a time is in memory (a batch of old bytes, about 1 MiB), whatever the journal's size.
 #include "cli/backup_records.h"
 
 #include <array>
@@ -14,9 +13,7 @@ namespace vantrel::cli {
 namespace {
 
 constexpr std::size_t kFrameHead = 8;  // the length of what follows the CRC, and the CRC
-constexpr std::uint8_t kRunStartedType = 0;
-constexpr std::uint8_t kBackupMadeType = 5;
-constexpr std::uint32_t kLargestReadRecord = 1u << 20;  // a RunStarted or a BackupMade is far smaller
+constexpr std::uint32_t kLargestRecord = 1u << 28;  // as the journal's reader: larger is broken
 
 std::uint32_t Le32(const std::uint8_t* p) {
   return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 | static_cast<std::uint32_t>(p[2]) << 16 |
@@ -33,21 +30,21 @@ void ReadJournal(const std::filesystem::path& path, std::map<std::int64_t, std::
   std::int64_t start = 0;
   std::vector<journal::BackupMade> made;
   std::int64_t at = static_cast<std::int64_t>(journal::kHeaderSize);
-  std::array<std::uint8_t, kFrameHead + 1> head{};
+  std::array<std::uint8_t, kFrameHead> head{};
   while (at < file->size()) {
     if (Result<std::size_t> got = file->ReadAt(at, head); !got || *got != head.size()) break;
     const std::uint32_t size = Le32(head.data());
-    if (size == 0 || static_cast<std::int64_t>(size) > file->size() - at - static_cast<std::int64_t>(kFrameHead)) break;
-    const std::uint8_t type = head[kFrameHead];
-    if ((type == kRunStartedType || type == kBackupMadeType) && size <= kLargestReadRecord) {
-      Bytes frame(kFrameHead + size);
-      if (Result<std::size_t> got = file->ReadAt(at, frame); !got || *got != frame.size()) break;
-      const std::vector<journal::Decoded> decoded = journal::DecodeRecords(frame);
-      if (decoded.size() != 1) break;  // torn: nothing behind it counts
-      if (const auto* started = std::get_if<journal::RunStarted>(&decoded[0].record)) start = started->start_ns;
-      if (const auto* backup = std::get_if<journal::BackupMade>(&decoded[0].record)) made.push_back(*backup);
+    if (size == 0 || size > kLargestRecord ||
+        static_cast<std::int64_t>(size) > file->size() - at - static_cast<std::int64_t>(kFrameHead)) {
+      break;
     }
-    at += static_cast<std::int64_t>(kFrameHead + size);
+    Bytes frame(kFrameHead + size);
+    if (Result<std::size_t> got = file->ReadAt(at, frame); !got || *got != frame.size()) break;
+    const std::vector<journal::Decoded> decoded = journal::DecodeRecords(frame);
+    if (decoded.size() != 1) break;  // torn or broken: nothing behind it counts
+    if (const auto* started = std::get_if<journal::RunStarted>(&decoded[0].record)) start = started->start_ns;
+    if (const auto* backup = std::get_if<journal::BackupMade>(&decoded[0].record)) made.push_back(*backup);
+    at += static_cast<std::int64_t>(frame.size());
   }
   auto& run = runs[start];
   run.insert(run.end(), made.begin(), made.end());

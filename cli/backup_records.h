@@ -20,6 +20,8 @@ class BackupRecords {
 
   // The record of the backup at this path (made absolute), or nothing.
   const journal::BackupMade* Find(const std::filesystem::path& backup) const;
+  // How many backups are recorded.
+  std::size_t size() const { return by_backup_.size(); }
 
  private:
   std::map<std::string, journal::BackupMade> by_backup_;  // by the backup's path bytes
