@@ -37,6 +37,7 @@ class Handle {
   HANDLE get() const { return handle_; }
   bool ok() const { return handle_ != INVALID_HANDLE_VALUE; }
   Result<void> Close() {
+    if (!ok()) return {};
     if (!CloseHandle(std::exchange(handle_, INVALID_HANDLE_VALUE))) return LastSystemError();
     return {};
   }
@@ -160,7 +161,10 @@ Result<CopyPrint> CopyToNewFile(const CopySource& from, const std::filesystem::p
   if (print && !MoveFileExW(ApiPath(*temporary).c_str(), ApiPath(to).c_str(), MOVEFILE_WRITE_THROUGH)) {
     print = LastSystemError();
   }
-  if (!print) DeleteFileW(ApiPath(*temporary).c_str());
+  if (!print) {
+    (void)copy.Close();  // an open file cannot be deleted here
+    DeleteFileW(ApiPath(*temporary).c_str());
+  }
   return print;
 }
 
