@@ -89,7 +89,8 @@ constexpr OptionSpec kOptions[] = {
      "of --stats. A path that is not UTF-8 is written as {\"bytes\":\"BASE64\"}, else {\"text\":\"...\"}"},
     {kHelp, 'h', "help", Takes::kNothing, "", ValueKind::kNone, kShow, "show the manual", "show this manual"},
     {kVersion, 0, "version", Takes::kNothing, "", ValueKind::kNone, kShow, "show the version",
-     "show the version"},
+     "show the version, the platform the program was built for and the search kernels it uses on this "
+     "processor"},
 };
 
 constexpr OptionGroupSpec kGroups[] = {

@@ -2,6 +2,7 @@
 
 #include "cli/help_text.h"
 #include "cli/run_command.h"
+#include "cli/version_text.h"
 
 namespace vantrel::cli {
 namespace {
@@ -20,7 +21,7 @@ int Show(Console& console, std::string_view text) {
 int RunProgram(std::span<const std::string> args, const CommandLineSetting& setting, Console& console) {
   const Command command = ParseCommandLine(args, setting);
   if (std::holds_alternative<ShowHelp>(command)) return Show(console, HelpText());
-  if (std::holds_alternative<ShowVersion>(command)) return Show(console, std::string(Version()) + "\n");
+  if (std::holds_alternative<ShowVersion>(command)) return Show(console, VersionText());
   if (const auto* error = std::get_if<UsageError>(&command)) {
     (void)console.Write(Channel::kError, UsageErrorText(error->message));
     return kExitTrouble;

@@ -17,6 +17,7 @@ packages=(
   wine wine64 xvfb xauth x11-utils imagemagick
   locales fonts-wqy-microhei fonts-wine
   ripgrep hyperfine bbe time util-linux python3 strace
+  mandoc zsh fish bash-completion dpkg-dev fakeroot lintian zip unzip python3-pefile
 )
 packages32=(wine32:i386)
 # Why the 32-bit Wine is missing, for scripts/can-run-32bit.sh; absent when it is installed.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The one test command: installs what is missing, builds every preset, runs every test.
 #   scripts/test.sh            all presets
-#   scripts/test.sh native     one preset (native, win32, win64, native-asan), or fuzz: every
+#   scripts/test.sh native     one preset (native, win32, win64, native-asan), package (the .deb and
+#                              the Windows zip, built and checked: scripts/package.sh), or fuzz: every
 #                              fuzz target for FUZZ_SECONDS (20 here) from its seed corpus
 # Both Windows presets are always built. The win64 tests always run (under the 64-bit Wine);
 # the win32 tests run where this machine runs 32-bit programs and the 32-bit Wine could be
@@ -13,7 +14,7 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 
 presets=("$@")
-[ ${#presets[@]} -gt 0 ] || presets=(native win32 win64 native-asan fuzz)
+[ ${#presets[@]} -gt 0 ] || presets=(native win32 win64 native-asan fuzz package)
 
 no_32bit_reason=
 if [[ " ${presets[*]} " == *" win32 "* ]]; then
@@ -70,6 +71,12 @@ for preset in "${presets[@]}"; do
     echo "=== fuzz: every target for ${FUZZ_SECONDS:-20}s" >&2
     FUZZ_SECONDS=${FUZZ_SECONDS:-20} bash fuzz/run.sh
     tested+=(fuzz)
+    continue
+  fi
+  if [ "$preset" = package ]; then
+    echo "=== package: the .deb and the Windows zip, built and checked" >&2
+    VANTREL_DEPS_READY=1 bash scripts/package.sh
+    tested+=(package)
     continue
   fi
   if [ "$preset" = win32 ] && [ -n "$no_32bit_reason" ]; then

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <random>
 #include <sstream>
@@ -573,7 +575,7 @@ TEST_F(ProgramTest, AnOddDigitIsWarnedAboutOnStandardError) {
                          ": warning: -f 'ABC' has an odd number of digits; the last one is ignored, so it stands for AB\n");
 }
 
-TEST_F(ProgramTest, HelpIsACompleteManualAndVersionIsTheVersionOnly) {
+TEST_F(ProgramTest, HelpIsACompleteManualAndVersionNamesThePlatformAndKernels) {
   const ProgramRun help = Vantrel({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.err, "");
@@ -588,7 +590,34 @@ TEST_F(ProgramTest, HelpIsACompleteManualAndVersionIsTheVersionOnly) {
   EXPECT_EQ(Vantrel({"-h"}).out, help.out);
   const ProgramRun version = Vantrel({"--version"});
   EXPECT_EQ(version.status, 0);
-  EXPECT_EQ(version.out, std::string(VANTREL_VERSION) + "\n");
+  EXPECT_EQ(version.err, "");
+  std::istringstream lines(version.out);
+  std::string name, platform, kernels;
+  std::getline(lines, name);
+  std::getline(lines, platform);
+  std::getline(lines, kernels);
+  EXPECT_EQ(name, std::string(kProgram) + " " + VANTREL_VERSION);
+#if defined(_WIN32) && defined(__x86_64__)
+  EXPECT_EQ(platform, "platform: Windows x86-64");
+#elif defined(_WIN32)
+  EXPECT_EQ(platform, "platform: Windows x86");
+#elif defined(__linux__) && defined(__x86_64__)
+  EXPECT_EQ(platform, "platform: Linux x86-64");
+#endif
+  EXPECT_TRUE(kernels.starts_with("search kernels on this processor: ")) << kernels;
+  EXPECT_NE(kernels.find(" (one pattern), "), std::string::npos) << kernels;
+  EXPECT_TRUE(kernels.ends_with(" Teddy (pattern sets)")) << kernels;
+#if defined(__linux__) && defined(__x86_64__)
+  // What the processor says of itself decides the kernels named.
+  std::ifstream cpuinfo("/proc/cpuinfo");
+  const std::string flags((std::istreambuf_iterator<char>(cpuinfo)), std::istreambuf_iterator<char>());
+  const bool avx2 = flags.find(" avx2") != std::string::npos;
+  EXPECT_EQ(kernels.find(": AVX2 (one pattern), AVX2 Teddy") != std::string::npos, avx2) << kernels;
+  if (!avx2) {
+    EXPECT_NE(kernels.find(": SSE2 (one pattern)"), std::string::npos) << kernels;
+  }
+#endif
+  EXPECT_EQ(lines.peek(), EOF);
 }
 
 TEST_F(ProgramTest, AReaderThatGoesAwayIsNoErrorAndYesStillPatchesEverything) {

@@ -1,0 +1,26 @@
+# Run by CPack on the staged install, before the .deb is made: Debian ships man pages and the
+# changelog gzipped (gzip -9n, so the package is the same whenever it is built) and the license
+# as /usr/share/doc/PACKAGE/copyright.
+file(GLOB_RECURSE staged_pages "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/*/share/man/man1/*.1")
+list(LENGTH staged_pages page_count)
+if(page_count EQUAL 0)
+  message(FATAL_ERROR "debian_layout: no man page in ${CPACK_TEMPORARY_INSTALL_DIRECTORY}")
+endif()
+foreach(page IN LISTS staged_pages)
+  execute_process(COMMAND gzip -9nf "${page}" RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "debian_layout: gzip ${page} failed")
+  endif()
+endforeach()
+
+file(GLOB_RECURSE staged_licenses "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/*/share/doc/*/LICENSE")
+foreach(license IN LISTS staged_licenses)
+  get_filename_component(doc_dir "${license}" DIRECTORY)
+  file(REMOVE "${license}")
+  file(COPY_FILE "${CPACK_VANTREL_SOURCE_DIR}/packaging/debian/copyright" "${doc_dir}/copyright")
+  file(COPY_FILE "${CPACK_VANTREL_SOURCE_DIR}/packaging/debian/changelog" "${doc_dir}/changelog")
+  execute_process(COMMAND gzip -9nf "${doc_dir}/changelog" RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "debian_layout: gzip ${doc_dir}/changelog failed")
+  endif()
+endforeach()
