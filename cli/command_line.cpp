@@ -176,8 +176,12 @@ struct Chosen {
   const Given* context = nullptr;
   const Given* restore = nullptr;
   const Given* json = nullptr;
+  const Given* null = nullptr;
   const Given* stats = nullptr;
   const Given* keep_mtime = nullptr;
+  const Given* journal = nullptr;
+  const Given* no_journal = nullptr;
+  const Given* journal_command = nullptr;  // --undo or --recover
   std::vector<const Given*> globs;
   bool directory = false;
   bool follow_links = false;
@@ -216,8 +220,13 @@ std::variant<Chosen, UsageError> Choose(const std::vector<Given>& options) {
       case Id::kYes: chosen.yes = &given; break;
       case Id::kDryRun: chosen.dry_run = &given; break;
       case Id::kJson: chosen.json = &given; break;
+      case Id::kNull: chosen.null = &given; break;
       case Id::kStats: chosen.stats = &given; break;
       case Id::kKeepMtime: chosen.keep_mtime = &given; break;
+      case Id::kJournal: error = Once(chosen.journal, given, "--journal is"); break;
+      case Id::kNoJournal: chosen.no_journal = &given; break;
+      case Id::kUndo:
+      case Id::kRecover: error = Once(chosen.journal_command, given, "the action on a journal is"); break;
       case Id::kGlob: chosen.globs.push_back(&given); break;
       case Id::kDir: chosen.directory = true; break;
       case Id::kFollow: chosen.follow_links = true; break;
@@ -234,7 +243,7 @@ std::variant<Chosen, UsageError> Choose(const std::vector<Given>& options) {
 // --restore puts backups back: none of the options of a search goes with it.
 std::optional<UsageError> CheckRestore(const Chosen& chosen) {
   for (const Given* other : {chosen.find, chosen.replace, chosen.patch, chosen.yes, chosen.dry_run, chosen.backup,
-                             chosen.context, chosen.json, chosen.keep_mtime}) {
+                             chosen.context, chosen.json, chosen.null, chosen.keep_mtime}) {
     if (other != nullptr) {
       return UsageError{chosen.restore->spelled + " puts the backups of an earlier run back; it takes no " + other->spelled};
     }
@@ -245,7 +254,28 @@ std::optional<UsageError> CheckRestore(const Chosen& chosen) {
   return std::nullopt;
 }
 
+// --undo and --recover work from a journal: no option of a search goes with them, and the
+// journal, when named, stands in place of PATH.
+std::optional<UsageError> CheckJournalCommand(const Chosen& chosen, const std::vector<std::string>& paths) {
+  for (const Given* other : {chosen.find, chosen.replace, chosen.patch, chosen.yes, chosen.dry_run, chosen.backup,
+                             chosen.context, chosen.json, chosen.keep_mtime, chosen.restore, chosen.journal,
+                             chosen.no_journal}) {
+    if (other != nullptr) {
+      return UsageError{chosen.journal_command->spelled + " works from a run's journal; it takes no " + other->spelled};
+    }
+  }
+  if (paths.size() > 1) {
+    return UsageError{chosen.journal_command->spelled + " takes one journal, not " + std::to_string(paths.size())};
+  }
+  if (!paths.empty() && paths.front().empty()) return UsageError{"the journal's name is empty"};
+  return std::nullopt;
+}
+
 std::optional<UsageError> CheckSearch(const Chosen& chosen) {
+  if (chosen.journal != nullptr && chosen.no_journal != nullptr) {
+    return UsageError{chosen.journal->spelled + " and " + chosen.no_journal->spelled + " exclude each other"};
+  }
+  if (chosen.journal != nullptr && chosen.journal->value->empty()) return UsageError{"the journal's name is empty"};
   if (chosen.patch != nullptr && (chosen.find != nullptr || chosen.replace != nullptr)) {
     const Given* other = chosen.find != nullptr ? chosen.find : chosen.replace;
     return UsageError{chosen.patch->spelled + " and " + other->spelled +
@@ -263,8 +293,12 @@ std::optional<UsageError> CheckSearch(const Chosen& chosen) {
                       "to list the occurrences use --dry-run"};
   }
   const bool batch = chosen.yes != nullptr || chosen.dry_run != nullptr;
-  for (const Given* batch_only : {chosen.patch, chosen.json}) {
+  for (const Given* batch_only : {chosen.patch, chosen.json, chosen.null}) {
     if (batch_only != nullptr && !batch) return UsageError{batch_only->spelled + " works with --yes or --dry-run"};
+  }
+  if (chosen.null != nullptr && chosen.json != nullptr) {
+    return UsageError{chosen.null->spelled + " ends the paths of the text lines, and " + chosen.json->spelled +
+                      " writes none: give one of them"};
   }
   if (chosen.context != nullptr && chosen.dry_run == nullptr) {
     return UsageError{chosen.context->spelled + " shows the bytes around each occurrence before anything is written: " +
@@ -287,6 +321,7 @@ std::optional<UsageError> CheckPaths(const std::vector<std::string>& paths) {
 }
 
 std::optional<UsageError> CheckChoice(const Chosen& chosen, const std::vector<std::string>& paths) {
+  if (chosen.journal_command != nullptr) return CheckJournalCommand(chosen, paths);
   std::optional<UsageError> error = chosen.restore != nullptr ? CheckRestore(chosen) : CheckSearch(chosen);
   return error ? error : CheckPaths(paths);
 }
@@ -356,10 +391,26 @@ std::optional<UsageError> DescribePatterns(const Chosen& chosen, const TextEncod
 }
 
 Mode ModeOf(const Chosen& chosen) {
+  if (chosen.journal_command != nullptr) return chosen.journal_command->id == Id::kUndo ? Mode::kUndo : Mode::kRecover;
   if (chosen.restore != nullptr) return Mode::kRestore;
   if (chosen.yes != nullptr) return Mode::kYes;
   if (chosen.dry_run != nullptr) return Mode::kDryRun;
   return Mode::kInteractive;
+}
+
+// --undo and --recover: the journal named, or none for the default one.
+RunDescription DescribeJournalCommand(const Chosen& chosen, const std::vector<std::string>& paths) {
+  RunDescription run;
+  run.mode = ModeOf(chosen);
+  if (!paths.empty()) run.path = os::PathFromArgument(paths.front());
+  return run;
+}
+
+// The arguments as one line, for the journal's reader.
+std::string CommandText(std::span<const std::string> args) {
+  std::string text;
+  for (const std::string& arg : args) text += (text.empty() ? "" : " ") + Quoted(arg);
+  return text;
 }
 
 Command Describe(const Chosen& chosen, const std::string& path, const CommandLineSetting& setting) {
@@ -381,7 +432,10 @@ Command Describe(const Chosen& chosen, const std::string& path, const CommandLin
   run.ansi = encoding.ansi;
   run.stats = chosen.stats != nullptr;
   run.json = chosen.json != nullptr;
+  run.null = chosen.null != nullptr;
   run.keep_mtime = chosen.keep_mtime != nullptr;
+  run.no_journal = chosen.no_journal != nullptr;
+  if (chosen.journal != nullptr) run.journal_file = os::PathFromArgument(*chosen.journal->value);
   if (auto error = DescribeWalk(chosen, run)) return *error;
   if (chosen.patch != nullptr) run.patch_file = os::PathFromArgument(*chosen.patch->value);
   if (chosen.find != nullptr) {
@@ -411,7 +465,10 @@ Command ParseCommandLine(std::span<const std::string> args, const CommandLineSet
   auto chosen = Choose(tokens.options);
   if (auto* error = std::get_if<UsageError>(&chosen)) return *error;
   if (auto error = CheckChoice(std::get<Chosen>(chosen), tokens.paths)) return *error;
-  return Describe(std::get<Chosen>(chosen), tokens.paths.front(), setting);
+  if (std::get<Chosen>(chosen).journal_command != nullptr) return DescribeJournalCommand(std::get<Chosen>(chosen), tokens.paths);
+  Command command = Describe(std::get<Chosen>(chosen), tokens.paths.front(), setting);
+  if (auto* run = std::get_if<RunDescription>(&command)) run->command = CommandText(args);
+  return command;
 }
 
 }  // namespace vantrel::cli

@@ -59,10 +59,24 @@ constexpr OptionSpec kOptions[] = {
      "for its file, and that is still whole, back in place of its file, with its bytes, length and modification "
      "time, remove it, and list the files put back; any other file with the suffix is left alone with the reason, "
      "and nothing is read or written through a link"},
+    {kJournal, 0, "journal", Takes::kValue, "FILE", ValueKind::kFile, kAction, "keep the run's journal in FILE",
+     "keep the run's journal in FILE (a new file) instead of the state folder"},
+    {kNoJournal, 0, "no-journal", Takes::kNothing, "", ValueKind::kNone, kAction, "write without a journal",
+     "write without a journal: a crash can then leave a file half written, and the run cannot be undone"},
+    {kUndo, 0, "undo", Takes::kNothing, "", ValueKind::kNone, kAction, "put every file of a run back",
+     "put back every file of the run whose journal is given in place of PATH (default: the newest run's), newest "
+     "write first: old bytes, old length, old modification time; a file that is no longer the same file or holds "
+     "other bytes where the run wrote is left alone and reported; lists each file put back; a run is undone once"},
+    {kRecover, 0, "recover", Takes::kNothing, "", ValueKind::kNone, kAction,
+     "put back the files a crashed run was writing",
+     "after a crash or a kill, put back every file the run whose journal is given in place of PATH (default: the "
+     "newest unfinished run) was in the middle of writing; files it wrote in full stay; lists each file put back"},
 
     {kDir, 'd', "dir", Takes::kNothing, "", ValueKind::kNone, kFiles, "walk PATH as a directory tree",
      "walk PATH as a directory tree, every file at any depth (implied when PATH is a directory); links (symbolic "
-     "links, junctions) are passed over, and so are pipes and devices"},
+     "links, junctions) are passed over, and so are pipes and devices; every folder and file is opened below PATH "
+     "with no link followed, so a name swapped for a link meanwhile is not followed either. PATH itself may be a "
+     "link: it is followed, as the user named it"},
     {kFollow, 'L', "follow", Takes::kNothing, "", ValueKind::kNone, kFiles, "follow links in a walk",
      "a walk follows links, to files and to folders; a folder reached again is not walked again, and a file "
      "reached again is not patched again"},
@@ -87,6 +101,9 @@ constexpr OptionSpec kOptions[] = {
      "{\"type\":\"write\"} with data.path, data.offset, data.line (a patch list's), data.found (hex); "
      "{\"type\":\"error\"} with data.path and data.reason; and a closing {\"type\":\"summary\"} with the counts "
      "of --stats. A path that is not UTF-8 is written as {\"bytes\":\"BASE64\"}, else {\"text\":\"...\"}"},
+    {kNull, '0', "null", Takes::kNothing, "", ValueKind::kNone, kShow, "end each path with a NUL byte",
+     "end the path of each result line with a NUL byte instead of ':' (with --yes or --dry-run), so a script "
+     "can take any name, one with a newline or a colon in it too"},
     {kHelp, 'h', "help", Takes::kNothing, "", ValueKind::kNone, kShow, "show the manual", "show this manual"},
     {kVersion, 0, "version", Takes::kNothing, "", ValueKind::kNone, kShow, "show the version",
      "show the version, the platform the program was built for and the search kernels it uses on this "

@@ -12,7 +12,8 @@ enum class OptionId {
   kFindHex, kFindAscii, kFindUtf8, kFindUnicode,
   kReplaceHex, kReplaceAscii, kReplaceUtf8, kReplaceUnicode,
   kPatch, kDir, kFollow, kNoWholeString, kNoAsk, kYes, kDryRun, kBackup, kCodepage, kThreads,
-  kGlob, kMaxDepth, kContext, kStats, kJson, kRestore, kKeepMtime, kHelp, kVersion,
+  kGlob, kMaxDepth, kContext, kStats, kJson, kNull, kRestore, kKeepMtime, kHelp, kVersion,
+  kJournal, kNoJournal, kUndo, kRecover,
 };
 
 // A value is given "--name VALUE" or "--name=VALUE"; an optional one only attached

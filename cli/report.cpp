@@ -18,7 +18,8 @@ void Report::Match(const std::filesystem::path& path, const vantrel::Match& matc
 }
 
 std::string Report::TextLine(const std::filesystem::path& path, const vantrel::Match& match) const {
-  std::string line = PathText(path) + ":" + messages::FormatOffset(match.offset);
+  // With -0 the path ends with the one byte no name can hold, so any name can be taken back.
+  std::string line = PathText(path) + (format_.null ? '\0' : ':') + messages::FormatOffset(match.offset);
   if (!format_.lines.empty()) line += ":" + std::to_string(format_.lines[match.pattern]);
   if (format_.context > 0) {
     line += ": ";
@@ -49,7 +50,7 @@ void Report::Failure(const std::filesystem::path& path, const std::string& reaso
   output_.Result(JsonWriter().String("type", "error").Object("data", data).Text());
 }
 
-void Report::Summary(const RunCounts& counts) {
+void Report::Summary(const RunCounts& counts, const std::optional<std::filesystem::path>& journal) {
   const auto elapsed = std::chrono::steady_clock::now() - start_;
   if (format_.json) {
     JsonWriter data;
@@ -60,6 +61,7 @@ void Report::Summary(const RunCounts& counts) {
         .Integer("bytes_searched", counts.bytes_searched)
         .Integer("failed", counts.failed)
         .Integer("elapsed_ns", std::chrono::duration_cast<std::chrono::nanoseconds>(elapsed).count());
+    if (journal) data.Data("journal", PathText(*journal));
     output_.Result(JsonWriter().String("type", "summary").Object("data", data).Text());
   }
   if (!format_.stats) return;
@@ -70,7 +72,7 @@ void Report::Summary(const RunCounts& counts) {
                 " files with the pattern\n" + std::to_string(counts.occurrences) + " occurrences\n" +
                 std::to_string(counts.writes) + " writes\n" + std::to_string(counts.bytes_searched) +
                 " bytes searched\n" + std::to_string(counts.failed) + " files could not be read or written\n" +
-                seconds + " seconds");
+                seconds + " seconds" + (journal ? "\njournal: " + PathText(*journal) : std::string()));
 }
 
 }  // namespace vantrel::cli

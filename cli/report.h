@@ -1,13 +1,15 @@
 // What the command line writes of a run's results, in text or JSON Lines: a line per
 // occurrence or write, a line per failure, and the counts at the end (--stats).
 //   text:  PATH:0xOFFSET[:LINE][: BEFORE [FOUND] AFTER]     (LINE with a patch list, the
-//          bytes around with -C) on standard output; PATH: reason on standard error
+//          bytes around with -C; with -0 a NUL byte in place of the first ':') on standard
+//          output; PATH: reason on standard error
 //   JSON:  {"type":"occurrence"|"write"|"error"|"summary","data":{...}} on standard output
 #pragma once
 
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,7 @@ namespace vantrel::cli {
 struct ReportFormat {
   bool json = false;
   bool stats = false;
+  bool null = false;                // -0: a NUL byte, not ':', ends the path of a text line
   std::size_t context = 0;          // -C: bytes shown before and after each occurrence
   std::vector<std::size_t> lines;   // a patch list's line of each pattern; empty without one
 };
@@ -40,8 +43,9 @@ class Report {
   // An occurrence listed (kind "occurrence") or written ("write").
   void Match(const std::filesystem::path& path, const vantrel::Match& match, bool written);
   void Failure(const std::filesystem::path& path, const std::string& reason);
-  // The counts, when asked for: on standard error as text, as the JSON summary.
-  void Summary(const RunCounts& counts);
+  // The counts, when asked for: on standard error as text, as the JSON summary; with the
+  // path of the run's journal when it made one.
+  void Summary(const RunCounts& counts, const std::optional<std::filesystem::path>& journal = std::nullopt);
 
  private:
   std::string TextLine(const std::filesystem::path& path, const vantrel::Match& match) const;

@@ -15,6 +15,8 @@
 #include "cli/backup_records.h"
 #include "cli/backups.h"
 #include "cli/help_text.h"
+#include "cli/journal_folder.h"
+#include "cli/journal_commands.h"
 #include "cli/os/interrupts.h"
 #include "cli/output.h"
 #include "cli/patch_list.h"
@@ -22,6 +24,7 @@
 #include "cli/quoted.h"
 #include "cli/report.h"
 #include "cli/restore.h"
+#include "cli/run_journal.h"
 #include "cli/terminal_host.h"
 #include "engine/os/path_text.h"
 #include "engine/os/state_folder.h"
@@ -55,7 +58,9 @@ RunMode RunModeOf(Mode mode) {
     case Mode::kYes: return RunMode::kReplaceAll;
     case Mode::kDryRun: return RunMode::kList;
     case Mode::kInteractive:
-    case Mode::kRestore: break;
+    case Mode::kRestore:
+    case Mode::kUndo:
+    case Mode::kRecover: break;
   }
   return RunMode::kAsk;
 }
@@ -145,14 +150,14 @@ BackupRecords RecordedBackups() {
   return folder ? BackupRecords::Read(*folder) : BackupRecords();
 }
 
-// The journal that records a run's backups, made in the state folder at the first record.
-Result<std::unique_ptr<Journal>> BackupJournal() {
+// The journal of a run's backups alone, made in the state folder at the first record.
+Result<std::unique_ptr<Journal>> BackupJournal(const RunDescription& run) {
   Result<fs::path> folder = vantrel::os::StateFolder();
   if (!folder) return folder.error();
   if (Result<void> made = vantrel::os::MakeStateFolder(*folder); !made) return made.error();
-  const auto now = std::chrono::system_clock::now().time_since_epoch();
-  const auto name = std::to_string(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()) + ".journal";
-  return std::make_unique<Journal>(*folder / name, std::string(ProgramName()));
+  // A moment later than the run's own journal's name, should the run keep one too.
+  const auto start = std::chrono::system_clock::now() + std::chrono::microseconds(1);
+  return std::make_unique<Journal>(*folder / JournalName(start), run.command);
 }
 
 int UsageFailure(Output& output, Console& console, const std::string& problem) {
@@ -166,14 +171,26 @@ int UsageFailure(Output& output, Console& console, const std::string& problem) {
 int RunCommand(const RunDescription& run, Console& console) {
   Output output(console, run.mode == Mode::kInteractive ? Channel::kOutput : Channel::kError);
   for (const std::string& warning : run.warnings) output.Error(std::string(ProgramName()) + ": warning: " + warning);
+  if (run.mode == Mode::kUndo || run.mode == Mode::kRecover) {
+    const int status = run.mode == Mode::kUndo ? UndoRun(run, output) : RecoverRun(run, output);
+    output.Flush();
+    return status;
+  }
   bool walk = false;
   if (const std::optional<std::string> problem = CheckPath(run, walk)) return UsageFailure(output, console, *problem);
   if (run.mode == Mode::kRestore) {
+    // A restore writes as a run does: under a journal, so that it can be undone too.
+    RunJournal journal = MakeRunJournal(run, output);
+    if (journal.refused) {
+      output.Flush();
+      return *journal.refused;
+    }
     const BackupRecords records = RecordedBackups();
-    const int status = RestoreBackups(run, walk, output, RestoreSetting{records, nullptr, GiveUp});
+    const int status = RestoreBackups(run, walk, output, RestoreSetting{records, journal.journal.get(), GiveUp});
+    const bool journal_kept = FinishJournal(journal, output);
     output.Flush();
     if (const int interrupted = os::InterruptStatus(); interrupted != 0) return interrupted;
-    return status;
+    return journal_kept ? status : kExitTrouble;
   }
   std::vector<std::size_t> lines;
   auto made = MakeJob(run, lines);
@@ -182,16 +199,29 @@ int RunCommand(const RunDescription& run, Console& console) {
   job.context = run.context;
   job.found_bytes = run.json || run.context > 0;
   job.keep_mtime = run.keep_mtime;
+  // Only a run that may write keeps a journal: one that only lists has nothing to put back.
+  RunJournal journal;
+  if (run.mode != Mode::kDryRun && job.replacements) {
+    journal = MakeRunJournal(run, output);
+    if (journal.refused) {
+      output.Flush();
+      return *journal.refused;
+    }
+    job.journal = journal.journal.get();
+  }
 
-  // Until every writing run keeps a journal, a run with backups keeps one of its backups.
+  // Each backup is recorded where --restore looks: in the run's journal, or, when that is
+  // elsewhere (--journal FILE) or none (--no-journal), in a journal of the backups alone.
+  const bool own_backup_journal = run.backup_suffix && (!journal.journal || run.journal_file);
   Result<std::unique_ptr<Journal>> backup_journal =
-      run.backup_suffix ? BackupJournal() : Result<std::unique_ptr<Journal>>(std::unique_ptr<Journal>());
-  Backups backups(run.backup_suffix, GiveUp, [&backup_journal](const journal::BackupMade& backup) -> Result<void> {
-    if (!backup_journal) return backup_journal.error();
-    return (*backup_journal)->Record(backup, /*flush=*/true);
+      own_backup_journal ? BackupJournal(run) : Result<std::unique_ptr<Journal>>(std::unique_ptr<Journal>());
+  Journal* const backups_in = !own_backup_journal ? journal.journal.get() : backup_journal ? backup_journal->get() : nullptr;
+  Backups backups(run.backup_suffix, GiveUp, [&backup_journal, backups_in](const journal::BackupMade& backup) -> Result<void> {
+    if (backups_in == nullptr) return backup_journal ? SystemError{0, "there is no journal"} : backup_journal.error();
+    return backups_in->Record(backup, /*flush=*/true);
   });
   Progress progress(output);
-  Report report(output, ReportFormat{run.json, run.stats, run.context, lines});
+  Report report(output, ReportFormat{run.json, run.stats, run.null, run.context, lines});
   TerminalHost host(run.mode, console, output, backups, progress, report);
   const RunMode mode = RunModeOf(run.mode);
   // The batch runs are quiet as grep is: the exit status says whether anything was found,
@@ -205,15 +235,21 @@ int RunCommand(const RunDescription& run, Console& console) {
   }
   progress.Finish();
   if (backup_journal && *backup_journal) (void)(*backup_journal)->Finish();
-  if (run.stats || run.json) report.Summary(host.counts());
+  const bool journal_kept = FinishJournal(journal, output);
+  if (run.stats || run.json) report.Summary(host.counts(), MadeJournal(journal));
   if (const int interrupted = os::InterruptStatus(); interrupted != 0) {
     (void)ExitStatus(host, output, progress);
-    output.Error(std::string(ProgramName()) + ": interrupted: " + std::to_string(host.files_written()) +
-                 " files written, " + std::to_string(host.files_put_back()) + " put back as they were");
+    std::string line = std::string(ProgramName()) + ": interrupted: " + std::to_string(host.files_written()) +
+                       " files written, " + std::to_string(host.files_put_back()) + " put back as they were";
+    if (const auto kept_in = MadeJournal(journal); kept_in && host.files_written() > 0) {
+      line += "; " + std::string(ProgramName()) + " --undo " + Quoted(*kept_in) + " undoes the run";
+    }
+    output.Error(line);
     output.Flush();
     return interrupted;
   }
-  return ExitStatus(host, output, progress);
+  const int status = ExitStatus(host, output, progress);
+  return journal_kept ? status : kExitTrouble;
 }
 
 }  // namespace vantrel::cli

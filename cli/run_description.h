@@ -18,6 +18,8 @@ enum class Mode {
   kYes,          // replace every occurrence without asking: one forward pass per file
   kDryRun,       // list every occurrence, write nothing
   kRestore,      // put the backups of an earlier run back in place of their files
+  kUndo,         // put every file of a run back, from its journal (path: the journal, or none)
+  kRecover,      // put back the files a dead run caught in the middle (path: as kUndo)
 };
 
 struct RunDescription {
@@ -36,10 +38,14 @@ struct RunDescription {
   std::size_t context = 0;                              // -C: bytes shown around each occurrence
   bool stats = false;                                   // --stats
   bool json = false;                                    // --json
+  bool null = false;                                    // -0: a NUL byte ends each path of the text lines
   bool keep_mtime = false;                              // --keep-mtime
   std::optional<std::filesystem::path> backup_suffix;   // --backup[=SUFFIX]
   std::filesystem::path restore_suffix;                 // --restore[=SUFFIX]
   std::vector<std::string> warnings;                    // said before the run, on standard error
+  std::optional<std::filesystem::path> journal_file;    // --journal FILE
+  bool no_journal = false;                              // --no-journal
+  std::string command;                                  // the arguments, as the journal records them
 };
 
 }  // namespace vantrel::cli

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "engine/os/path_text.h"
 #include "runs/messages.h"
 
 namespace vantrel::cli {
@@ -27,6 +28,15 @@ bool TerminalHost::Prompt(std::string_view text, PromptKind kind) {
     const Answer answer = ReadAnswer(*line);
     if (answer != Answer::kUnclear) return answer == Answer::kYes;
   }
+}
+
+void TerminalHost::StoppedAsking(const std::filesystem::path& path, AskStop why, std::int64_t offset) {
+  const std::string at = messages::FormatOffset(offset);
+  output_.Message(vantrel::os::PathText(path) + ": stopped asking: " +
+                  (why == AskStop::kPatternKept
+                       ? "the replacement keeps the pattern at " + at + ", so the same question would come back for ever\n"
+                       : "each write grows the file and the pattern is found again at " + at +
+                             ", so the questions would not end\n"));
 }
 
 void TerminalHost::FileStarted(const std::filesystem::path&) { progress_.FileStarted(); }

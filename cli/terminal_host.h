@@ -25,6 +25,8 @@ class TerminalHost : public RunHost {
 
   bool Prompt(std::string_view text, PromptKind kind) override;
   Result<void> BeforeWrite(const std::filesystem::path& path) override { return backups_.Before(path); }
+  bool AnswersAreSeen() override { return console_.InputIsTerminal(); }
+  void StoppedAsking(const std::filesystem::path& path, AskStop why, std::int64_t offset) override;
 
   void FileStarted(const std::filesystem::path& path) override;
   void Reached(std::int64_t offset) override { progress_.Reached(offset); }

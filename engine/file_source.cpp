@@ -1,10 +1,22 @@
 #include "engine/file_source.h"
 
 #include <algorithm>
+#include <new>
 
 #include "engine/os/fault_guard.h"
 
 namespace vantrel {
+
+namespace {
+
+// A file whose size cannot be trusted is read into memory whole, up to this much.
+constexpr std::size_t kWholeReadLimit = sizeof(void*) >= 8 ? std::size_t{1} << 30 : std::size_t{256} << 20;
+
+SystemError FileTooLongToReadError() {
+  return SystemError{0, "the file holds more than its size says, and more than can be read into memory"};
+}
+
+}  // namespace
 
 SearchOptions ShareAmong(SearchOptions options, unsigned readers) {
   if (readers <= 1) return options;
@@ -15,8 +27,9 @@ SearchOptions ShareAmong(SearchOptions options, unsigned readers) {
   return options;
 }
 
-Result<FileSource> FileSource::Open(const std::filesystem::path& path, SearchOptions options, ReadBuffer* buffer) {
-  Result<os::MappedFile> file = os::MappedFile::OpenUnmeasured(path);
+Result<FileSource> FileSource::Open(const std::filesystem::path& path, SearchOptions options, ReadBuffer* buffer,
+                                    const os::TreeRoot* root) {
+  Result<os::MappedFile> file = os::MappedFile::OpenUnmeasured(path, root);
   if (!file) return file.error();
   const std::int64_t limit = options.read_limit;
   FileSource source(std::move(*file), std::move(options));
@@ -24,8 +37,9 @@ Result<FileSource> FileSource::Open(const std::filesystem::path& path, SearchOpt
     Result<bool> read = source.ReadSmall(limit, buffer != nullptr ? *buffer : source.own_);
     if (!read) return read.error();
     if (*read) return source;
+  } else if (Result<void> measured = source.file_.Measure(); !measured) {
+    return measured.error();
   }
-  if (Result<void> measured = source.file_.Measure(); !measured) return measured.error();
   source.length_ = source.file_.length();
   return source;
 }
@@ -47,11 +61,40 @@ Result<bool> FileSource::ReadSmall(std::int64_t limit, ReadBuffer& buffer) {
     if (Result<void> measured = file_.Measure(); !measured) return measured.error();
     if (!got) return got.error();
   }
-  if (*got == want) return false;
+  if (*got == want) {
+    if (Result<void> measured = file_.Measure(); !measured) return measured.error();
+    // A size smaller than what was just read is not the file's (proc and sys files say 0,
+    // some FUSE and network files say less): only reading to the end tells its length.
+    if (file_.length() >= static_cast<std::int64_t>(want)) return false;
+    // The whole file stays with this source, so the caller's memory stays as small as before.
+    if (&buffer != &own_) own_.assign(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(want));
+    Result<std::size_t> total = ReadToEnd(own_, want);
+    if (!total) return total.error();
+    got = total;
+    bytes_ = std::span<const std::uint8_t>(own_.data(), *got);
+  } else {
+    bytes_ = std::span<const std::uint8_t>(buffer.data(), *got);
+  }
   read_ = true;
-  bytes_ = std::span<const std::uint8_t>(buffer.data(), *got);
   length_ = static_cast<std::int64_t>(*got);
   return true;
+}
+
+Result<std::size_t> FileSource::ReadToEnd(ReadBuffer& buffer, std::size_t have) const {
+  for (;;) {
+    if (buffer.size() - have < (std::size_t{64} << 10)) {
+      if (buffer.size() >= kWholeReadLimit) return FileTooLongToReadError();
+      try {
+        buffer.resize(std::min(std::max(buffer.size() * 2, std::size_t{1} << 20), kWholeReadLimit));
+      } catch (const std::bad_alloc&) {
+        return FileTooLongToReadError();
+      }
+    }
+    Result<std::size_t> got = file_.ReadAt(static_cast<std::int64_t>(have), std::span<std::uint8_t>(buffer).subspan(have));
+    if (!got) return got.error();
+    if (*got == 0) return have;
+    have += *got;
+  }
 }
 
 Result<Stretch> FileSource::From(std::int64_t offset, std::size_t need) {

@@ -51,9 +51,12 @@ class FileSource {
  public:
   // Opens a regular file for reading; directories, devices and pipes are refused. A file of
   // up to options.read_limit bytes is read into buffer (or memory of its own) with one open
-  // and reads to its end, nothing else: the bytes are valid while buffer is not reused.
+  // and reads to its end, nothing else: the bytes are valid while buffer is not reused. A
+  // file that holds more than its size says is read into memory of its own until a read
+  // gives nothing, and searched whole.
+  // With a root, path is opened below it with no link followed (see os::TreeRoot).
   static Result<FileSource> Open(const std::filesystem::path& path, SearchOptions options = {},
-                                 ReadBuffer* buffer = nullptr);
+                                 ReadBuffer* buffer = nullptr, const os::TreeRoot* root = nullptr);
 
   // The length of the file when it was opened (or as far as it could be read into memory);
   // the search never reads beyond it.
@@ -77,8 +80,11 @@ class FileSource {
 
  private:
   FileSource(os::MappedFile file, SearchOptions options);
-  // Reads the whole file when it is small; false when it is longer than the limit.
+  // Reads the whole file when it is small, or when it holds more than its size says (proc
+  // and sys files say 0); false when it is longer than the limit.
   Result<bool> ReadSmall(std::int64_t limit, ReadBuffer& buffer);
+  // Reads on from `have` into buffer, grown as needed, until a read gives nothing: the length.
+  Result<std::size_t> ReadToEnd(ReadBuffer& buffer, std::size_t have) const;
   Result<void> MapViewAt(std::int64_t offset, std::size_t need);
 
   os::MappedFile file_;

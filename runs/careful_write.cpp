@@ -7,12 +7,16 @@ namespace {
 
 SystemError Finished() { return SystemError{0, "the file was already closed or put back"}; }
 
+SystemError LongerThanItsSize() {
+  return SystemError{0, "the file holds more than its size says, so a write to it could not be put back"};
+}
+
 }  // namespace
 
 Result<CarefulWriter> CarefulWriter::Open(const std::filesystem::path& path, WriteOptions options) {
   return Open(
-      [path]() -> Result<std::unique_ptr<os::UpdateStream>> {
-        Result<os::UpdateFile> file = os::UpdateFile::Open(path);
+      [path, tree = options.tree]() -> Result<std::unique_ptr<os::UpdateStream>> {
+        Result<os::UpdateFile> file = os::UpdateFile::Open(path, tree);
         if (!file) return file.error();
         return std::unique_ptr<os::UpdateStream>(std::make_unique<os::UpdateFile>(std::move(*file)));
       },
@@ -34,7 +38,8 @@ Result<CarefulWriter> CarefulWriter::Open(Opener opener, WriteOptions options, s
 
 CarefulWriter::CarefulWriter(Opener opener, std::unique_ptr<os::UpdateStream> stream, os::FileState before,
                              WriteOptions options, std::filesystem::path path)
-    : opener_(std::move(opener)), stream_(std::move(stream)), before_(before), options_(options), path_(std::move(path)) {}
+    : opener_(std::move(opener)), stream_(std::move(stream)), before_(before), options_(options), path_(std::move(path)),
+      end_(before.length) {}
 
 CarefulWriter::~CarefulWriter() {
   if (stream_ && !done_) PutBack();
@@ -56,6 +61,12 @@ Result<WriteOutcome> CarefulWriter::Replace(std::int64_t offset, const MaskedPat
     PutBack();
     return read.error();
   }
+  if (offset + static_cast<std::int64_t>(*read) > end_) {
+    // Bytes beyond the length the file had when it was opened: its size is not what it holds
+    // (a proc or FUSE file), or it grows meanwhile. Putting it back would cut it to that length.
+    PutBack();
+    return LongerThanItsSize();
+  }
   if (*read < expected.size() || !MatchesAt(expected, there.data())) return WriteOutcome::kChanged;
   if (found != nullptr) found->assign(there.begin(), there.begin() + static_cast<std::ptrdiff_t>(expected.size()));
   Bytes bytes(replacement.bytes);
@@ -63,6 +74,7 @@ Result<WriteOutcome> CarefulWriter::Replace(std::int64_t offset, const MaskedPat
     bytes[i] = static_cast<std::uint8_t>((there[i] & ~replacement.mask[i]) | (bytes[i] & replacement.mask[i]));
   }
   there.resize(std::min(*read, bytes.size()));
+  end_ = std::max(end_, offset + static_cast<std::int64_t>(bytes.size()));
   pending_bytes_ += bytes.size();
   // Adjacent writes are one region, so a dense pattern costs about the bytes it changes.
   PlannedWrite* last = pending_.empty() ? nullptr : &pending_.back();

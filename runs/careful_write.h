@@ -31,6 +31,7 @@ enum class WriteOutcome {
 struct WriteOptions {
   bool keep_mtime = false;      // the file keeps the modification time it had when opened
   WriteAheadLog* log = nullptr;  // where the old bytes go first; nothing: kept in memory
+  const os::TreeRoot* tree = nullptr;  // a walk's root, to open the file below with no link followed
 };
 
 // An update stream on one file that many careful writes share.
@@ -52,8 +53,9 @@ class CarefulWriter {
 
   // Takes the replacement at offset if the bytes there match expected; the replacement's
   // unknown bits keep the file's. A replacement that reaches past the end of the file grows
-  // it. found, when given, gets the bytes that were there. An error means the file is as it
-  // was before the writer opened it, and the writer is done.
+  // it. found, when given, gets the bytes that were there. A file that holds bytes beyond the
+  // length it had when opened is refused. An error means the file is as it was before the
+  // writer opened it, and the writer is done.
   Result<WriteOutcome> Replace(std::int64_t offset, const MaskedPattern& expected, const MaskedPattern& replacement,
                                Bytes* found = nullptr);
   Result<WriteOutcome> Replace(std::int64_t offset, std::span<const std::uint8_t> expected,
@@ -100,6 +102,7 @@ class CarefulWriter {
   WriteOptions options_;
   std::filesystem::path path_;
   std::optional<std::uint64_t> file_;  // the log's number for the file, once begun
+  std::int64_t end_ = 0;               // the file's length with the writes taken so far
   std::vector<PlannedWrite> pending_;  // the batch being gathered, in offset order
   std::size_t pending_bytes_ = 0;
   std::vector<LogSpan> spans_;             // the batches written, oldest first, in the log

@@ -53,7 +53,7 @@ class ScanSink : public OccurrenceSink {
 
 void ScanFile(const std::filesystem::path& path, const RunJob& job, RunHost& host, const FileRunContext& context,
               FileOutcome& outcome, const OnOccurrence& on_occurrence) {
-  Result<FileSource> source = FileSource::Open(path, job.search, context.buffer);
+  Result<FileSource> source = FileSource::Open(path, job.search, context.buffer, job.tree);
   if (!source) {
     outcome.failure = FileOutcome::Failure::kRead;
     outcome.error = source.error();

@@ -1,5 +1,6 @@
 #include "runs/journal.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "runs/crc32.h"
@@ -8,29 +9,65 @@ namespace vantrel {
 
 Journal::Journal(std::filesystem::path path, std::string command) : path_(std::move(path)), command_(std::move(command)) {}
 
+Result<JournalIndex> Journal::Scan(const os::JournalFile& file, std::int64_t* end) {
+  JournalIndex index;
+  std::int64_t at = static_cast<std::int64_t>(journal::kHeaderSize);
+  Bytes frame(8);
+  for (;;) {
+    Result<std::size_t> got = file.ReadAt(at, frame);
+    if (!got) return got.error();
+    if (*got < frame.size()) break;
+    const std::uint32_t size = static_cast<std::uint32_t>(frame[0]) | static_cast<std::uint32_t>(frame[1]) << 8 |
+                               static_cast<std::uint32_t>(frame[2]) << 16 | static_cast<std::uint32_t>(frame[3]) << 24;
+    if (size == 0 || size > journal::kMaxRecord) break;
+    Bytes framed(8 + static_cast<std::size_t>(size));
+    got = file.ReadAt(at, framed);
+    if (!got) return got.error();
+    const auto records = journal::DecodeRecords(std::span<const std::uint8_t>(framed).first(*got));
+    if (records.size() != 1) break;
+    journal::Decoded decoded = records.front();
+    decoded.offset = at;
+    index.Add(decoded);
+    at += decoded.size;
+  }
+  if (end != nullptr) *end = at;
+  return index;
+}
+
 Result<std::unique_ptr<Journal>> Journal::Reopen(const std::filesystem::path& path) {
   Result<os::JournalFile> file = os::JournalFile::Open(path, /*lock=*/true);
   if (!file) return file.error();
+  Bytes header(journal::kHeaderSize);
+  Result<std::size_t> got = file->ReadAt(0, header);
+  if (!got) return got.error();
+  if (!journal::DecodeHeader(std::span<const std::uint8_t>(header).first(*got))) {
+    return SystemError{0, "it is not a journal of this program (or of a later version)"};
+  }
+  std::int64_t end = 0;
+  Result<JournalIndex> index = Scan(*file, &end);
+  if (!index) return index.error();
   Result<std::int64_t> length = file->Length();
   if (!length) return length.error();
-  auto journal = std::make_unique<Journal>(path, std::string());
   // Appends go behind the last whole record: a torn tail is cut off first.
-  Bytes bytes(static_cast<std::size_t>(*length));
-  if (Result<std::size_t> got = file->ReadAt(0, bytes); !got) return got.error();
-  std::int64_t end = static_cast<std::int64_t>(journal::kHeaderSize);
-  const auto records = journal::DecodeRecords(std::span<const std::uint8_t>(bytes).subspan(std::min(bytes.size(), journal::kHeaderSize)));
-  if (!records.empty()) end += records.back().offset + records.back().size;
-  for (const journal::Decoded& decoded : records) {
-    if (const auto* begun = std::get_if<journal::FileBegun>(&decoded.record)) {
-      journal->next_file_ = std::max(journal->next_file_, begun->file + 1);
-    }
-  }
   if (end < *length) {
     if (Result<void> cut = file->Truncate(end); !cut) return cut.error();
   }
+  auto journal = std::make_unique<Journal>(path, std::string());
+  for (const JournaledFile& entry : index->files()) journal->next_file_ = std::max(journal->next_file_, entry.begun.file + 1);
+  journal->index_ = std::move(*index);
   journal->file_.emplace(std::move(*file));
   journal->written_ = journal->synced_ = end;
   return journal;
+}
+
+void Journal::Hold(std::vector<os::FileId> held, std::string reason) {
+  held_ = std::move(held);
+  held_reason_ = std::move(reason);
+}
+
+Result<void> Journal::MayWrite(const os::FileState& before) {
+  if (std::find(held_.begin(), held_.end(), before.id) == held_.end()) return {};
+  return SystemError{0, held_reason_};
 }
 
 bool Journal::made() const {
@@ -57,18 +94,24 @@ Result<LogSpan> Journal::Append(const Bytes& framed) {
   if (broken_) return *broken_;
   if (!file_) {
     if (Result<void> made = MakeFile(); !made) {
-      broken_ = made.error();
+      broken_ = Unwritable(made.error());
+      file_.reset();
       return *broken_;
     }
   }
   const LogSpan span{written_, static_cast<std::int64_t>(framed.size())};
   if (Result<void> put = file_->WriteAt(written_, framed); !put) {
     // A record cut short would hide every record behind it: it goes, or nothing more is added.
-    if (!file_->Truncate(written_)) broken_ = put.error();
-    return put.error();
+    if (!file_->Truncate(written_)) broken_ = Unwritable(put.error());
+    return Unwritable(put.error());
   }
   written_ += span.size;
   return span;
+}
+
+SystemError Journal::Unwritable(const SystemError& error) const {
+  return SystemError{error.code, "cannot write the journal " + journal::PathBytes(path_) + ": " + error.message +
+                                     " (nothing of the file was written)"};
 }
 
 Result<void> Journal::SyncTo(std::int64_t end, std::unique_lock<std::mutex>& lock) {
@@ -84,7 +127,7 @@ Result<void> Journal::SyncTo(std::int64_t end, std::unique_lock<std::mutex>& loc
     lock.lock();
     syncing_ = false;
     synced_moved_.notify_all();
-    if (!synced) return synced;
+    if (!synced) return Unwritable(synced.error());
     synced_ = std::max(synced_, target);
   }
   return {};
@@ -115,7 +158,7 @@ Result<LogSpan> Journal::WriteAhead(std::uint64_t file, std::span<const PlannedW
   return span;
 }
 
-Result<std::vector<PlannedWrite>> Journal::ReadBack(const LogSpan& span) {
+Result<journal::RegionsWritten> Journal::ReadRegions(const LogSpan& span) const {
   Bytes bytes(static_cast<std::size_t>(span.size));
   {
     std::lock_guard lock(mutex_);
@@ -124,12 +167,18 @@ Result<std::vector<PlannedWrite>> Journal::ReadBack(const LogSpan& span) {
     if (!got) return got.error();
     bytes.resize(*got);
   }
-  const auto records = journal::DecodeRecords(bytes);
-  const auto* batch = records.size() == 1 ? std::get_if<journal::RegionsWritten>(&records[0].record) : nullptr;
+  auto records = journal::DecodeRecords(bytes);
+  auto* batch = records.size() == 1 ? std::get_if<journal::RegionsWritten>(&records[0].record) : nullptr;
   if (batch == nullptr) return SystemError{0, "the journal no longer holds the old bytes"};
+  return std::move(*batch);
+}
+
+Result<std::vector<PlannedWrite>> Journal::ReadBack(const LogSpan& span) {
+  Result<journal::RegionsWritten> batch = ReadRegions(span);
+  if (!batch) return batch.error();
   std::vector<PlannedWrite> writes;
   writes.reserve(batch->regions.size());
-  for (const journal::Region& region : batch->regions) writes.push_back({region.offset, region.old, {}});
+  for (journal::Region& region : batch->regions) writes.push_back({region.offset, std::move(region.old), {}});
   return writes;
 }
 

@@ -8,8 +8,6 @@ namespace vantrel::journal {
 namespace {
 
 constexpr char kMagic[8] = {'V', 'A', 'N', 'T', 'R', 'E', 'L', 'J'};
-// No record is larger: a batch of regions is bounded far below it, and a length past it is torn.
-constexpr std::uint32_t kMaxRecord = 1u << 28;
 
 class Writer {
  public:

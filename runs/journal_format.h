@@ -19,6 +19,8 @@ namespace vantrel::journal {
 inline constexpr std::uint32_t kVersion = 1;
 inline constexpr std::size_t kHeaderSize = 16;  // "VANTRELJ", the version, the state, padding
 inline constexpr std::size_t kStateOffset = 12;
+// No record is larger: a batch of regions is bounded far below it, and a length past it is torn.
+inline constexpr std::uint32_t kMaxRecord = 1u << 28;
 
 // The header's hint of what became of the run; the records are the truth.
 enum class State : std::uint8_t { kOpen = 0, kFinished = 1 };

@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -20,8 +21,16 @@ namespace {
 
 // Files listed but not yet handed on: bounds the memory the listing runs ahead with.
 constexpr std::uint64_t kMaxInFlight = 1024;
-// News a file may keep before its worker waits for the file's turn.
-constexpr std::size_t kMaxKeptNews = 16384;
+// Bytes of news a worker gathers on its own before it shares them (or, before its file's turn,
+// waits for that turn).
+constexpr std::size_t kMaxPendingBytes = std::size_t{256} << 10;
+// Bytes of news all files may keep, not yet handed on, before a worker whose file's turn has
+// not come waits for it: what waits for its turn is bounded in bytes, not only in count.
+constexpr std::size_t kMaxKeptBytes = std::size_t{8} << 20;
+// Bytes of news the file whose turn it is may have waiting for the hand-on: beyond them its
+// worker waits until the hand-on took them, so a slow reader of the output makes it wait
+// instead of the news growing.
+constexpr std::size_t kMaxTurnBytes = std::size_t{1} << 20;
 // Files the listing numbers together, under one lock, while the workers have work in hand.
 constexpr std::size_t kListedTogether = 32;
 // Files a worker takes at once, at most, when many are waiting.
@@ -34,11 +43,18 @@ struct News {
   Match match;  // for kListed and kWritten; kReached keeps its offset here
 };
 
+// What one item of news holds in memory.
+std::size_t BytesOf(const News& news) {
+  return sizeof(News) + news.match.found.size() + news.match.before.size() + news.match.after.size();
+}
+
 // One item of the walk, in walk order: a file to run on, or a directory that could not be listed.
 struct Slot {
   std::filesystem::path path;
   std::vector<News> news;     // not yet handed on
+  std::size_t news_bytes = 0;  // what news holds (under the mutex)
   std::vector<News> pending;  // the worker's own, not yet shared with the hand-on
+  std::size_t pending_bytes = 0;
   FileOutcome outcome;     // with kDone
   SystemError error;       // with kUnlistable
   // The file has been opened (and met, when it had to be), or will not be: what a file with
@@ -64,6 +80,7 @@ class ParallelWalk : public TreeVisitor {
   // too much.
   void Keep(std::uint64_t seq, Slot& slot, News news);
   void WaitForTurn(std::uint64_t seq, std::unique_lock<std::mutex>& lock);
+  void WaitForHandOn(Slot& slot, std::unique_lock<std::mutex>& lock);
   // The file numbered seq is open, and is not to be met (or could not be opened).
   void Opened(Slot& slot);
   // Meets the open file numbered seq once every file before it is open: false when it was
@@ -95,6 +112,10 @@ class ParallelWalk : public TreeVisitor {
   std::condition_variable listing_ended_;  // the hand-on looks for news on its own (see HandOn)
   std::condition_variable turn_moved_;   // the turn went on to the next file
   std::condition_variable open_moved_;   // a file was opened
+  std::condition_variable news_taken_;   // the hand-on took the news of the file whose turn it is
+  int news_waiters_ = 0;                 // workers that wait for it (under the mutex)
+  // Bytes of news kept by every file, not yet handed on; read without the mutex.
+  std::atomic<std::size_t> kept_bytes_ = 0;
   std::deque<std::unique_ptr<Slot>> slots_;  // from the file whose turn it is on
   // The number of slots_.front(); changed under the mutex, read without it by a worker that
   // wants to know whether to share its news now.
@@ -177,7 +198,7 @@ bool ParallelWalk::Run(const std::filesystem::path& dir) {
   std::thread listing;
   try {
     listing = std::thread([this, dir] {
-      ListTree(dir, options_.follow_links, options_.choice, *this);
+      ListTree(dir, options_.follow_links, options_.choice, *this, job_.tree);
       AddListed();
       std::lock_guard lock(mutex_);
       listed_ = true;
@@ -268,17 +289,30 @@ void ParallelWalk::Work() {
 }
 
 void ParallelWalk::Keep(std::uint64_t seq, Slot& slot, News news) {
-  slot.pending.push_back(news);
   const bool last = news.kind == News::Kind::kDone;
   // Before its turn a file keeps its news to itself and shares them at its end; a file's
   // start is shared with what follows it (its first offset reached, an occurrence or its end).
   // Both spare the lock and the hand-on's wake-ups on each file.
   const bool now = seq == turn_ && news.kind != News::Kind::kStarted;
-  if (!last && !now && slot.pending.size() < kMaxKeptNews) return;
+  const std::size_t bytes = BytesOf(news);
+  slot.pending.push_back(std::move(news));
+  slot.pending_bytes += bytes;
+  const std::size_t kept = kept_bytes_.fetch_add(bytes) + bytes;
+  if (!last && !now && slot.pending_bytes < kMaxPendingBytes && kept <= kMaxKeptBytes) return;
   std::unique_lock lock(mutex_);
   if (!last && seq != turn_) WaitForTurn(seq, lock);
-  slot.news.insert(slot.news.end(), slot.pending.begin(), slot.pending.end());
+  slot.news.insert(slot.news.end(), std::make_move_iterator(slot.pending.begin()),
+                   std::make_move_iterator(slot.pending.end()));
+  slot.news_bytes += slot.pending_bytes;
   slot.pending.clear();
+  slot.pending_bytes = 0;
+  if (!last && slot.news_bytes > kMaxTurnBytes) WaitForHandOn(slot, lock);
+}
+
+void ParallelWalk::WaitForHandOn(Slot& slot, std::unique_lock<std::mutex>& lock) {
+  ++news_waiters_;
+  news_taken_.wait(lock, [&] { return slot.news_bytes <= kMaxTurnBytes / 2 || stopped(); });
+  --news_waiters_;
 }
 
 void ParallelWalk::WaitForTurn(std::uint64_t seq, std::unique_lock<std::mutex>& lock) {
@@ -328,6 +362,9 @@ void ParallelWalk::HandOn() {
       while (slot.news.empty()) listing_ended_.wait_for(lock, kPause);
       std::vector<News> news;
       news.swap(slot.news);
+      kept_bytes_ -= slot.news_bytes;
+      slot.news_bytes = 0;
+      if (news_waiters_ > 0) news_taken_.notify_all();
       const News::Kind last = news.back().kind;
       done = last == News::Kind::kDone || last == News::Kind::kUnlistable;
       lock.unlock();

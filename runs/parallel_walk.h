@@ -3,7 +3,9 @@
 // each file's run reported, file after file in that order, as the one-thread walk would.
 //
 // A file's news are kept until it is its turn, and are handed on as they come once it is. A
-// worker whose file has kept much news waits for its turn, so memory stays bounded. A file
+// worker whose file has kept much news (in bytes, for all files together too) waits for its
+// turn, and the worker of the file whose turn it is waits while the hand-on has not taken
+// its news, so a slow reader of the output makes the workers wait and memory stays bounded. A file
 // that may have another name is met, once open, only after every file before it has been
 // opened, so which of its names is run on does not depend on the threads. Writes to a file happen in its
 // worker, in offset order, after the host has prepared them (the backups): the host's

@@ -44,7 +44,7 @@ bool AskedWrite(const std::filesystem::path& path, Match& match, const RunJob& j
   Result<void> ready = host.BeforeWrite(path);
   Result<WriteOutcome> write =
       ready ? WriteIfUnchanged(path, match.offset, job.pattern(match.pattern), (*job.replacements)[match.pattern],
-                               WriteOptions{job.keep_mtime, job.journal}, &match.found)
+                               WriteOptions{job.keep_mtime, job.journal, job.tree}, &match.found)
             : Result<WriteOutcome>(ready.error());
   if (!write) {
     host.Prompt(messages::kWriteFailed, PromptKind::kWarning);
@@ -62,9 +62,29 @@ bool AskedWrite(const std::filesystem::path& path, Match& match, const RunJob& j
   return true;
 }
 
+// The last write of an asking run, to tell a question that only comes back because of it.
+struct LastWrite {
+  std::int64_t offset = 0;
+  std::size_t pattern = 0;
+  std::int64_t end = 0;  // where the replacement ends
+  bool grew = false;     // the replacement reached past the end of the file
+};
+
+// Why the next question must not be asked of answers no one sees, if it must not.
+std::optional<AskStop> Repeats(const std::optional<LastWrite>& last, const Match& next) {
+  if (!last) return std::nullopt;
+  if (next.offset == last->offset && next.pattern == last->pattern) return AskStop::kPatternKept;
+  if (last->grew && next.offset < last->end) return AskStop::kFileGrows;
+  return std::nullopt;
+}
+
 void AskLoop(const std::filesystem::path& path, bool quiet, const RunJob& job, RunHost& host, FileRunContext context,
              FileOutcome& outcome) {
   const std::string path_text = os::PathText(path);
+  // Answers from a pipe (yes | vantrel ...) cannot see that a write brings its question back,
+  // and would write the same bytes, or grow the file by a byte, for ever.
+  const bool answers_seen = host.AnswersAreSeen();
+  std::optional<LastWrite> last;
   for (;;) {
     if (host.Interrupted()) return;
     // A pattern of no bytes (a lone digit in the box) is nothing to find: searching for it
@@ -80,13 +100,20 @@ void AskLoop(const std::filesystem::path& path, bool quiet, const RunJob& job, R
       if (!quiet) host.Prompt(messages::kNotFound, PromptKind::kInformation);
       return;
     }
+    if (const std::optional<AskStop> stop = answers_seen ? std::nullopt : Repeats(last, *match)) {
+      host.StoppedAsking(path, *stop, match->offset);
+      return;
+    }
     ++outcome.found;
     if (!job.replacements) {
       host.Prompt(messages::Found(path_text, match->offset, false), PromptKind::kOkQuestion);
       return;
     }
     if (job.ask && !host.Prompt(messages::Found(path_text, match->offset, true), PromptKind::kYesNo)) return;
+    const std::int64_t searched = outcome.searched;
     if (!AskedWrite(path, *match, job, host, outcome)) return;
+    const auto end = match->offset + static_cast<std::int64_t>((*job.replacements)[match->pattern].size());
+    last = LastWrite{match->offset, match->pattern, end, end > searched};
     if (!host.Prompt(messages::kReplacedGoOn, PromptKind::kYesNo)) return;
   }
 }
@@ -142,7 +169,7 @@ class ReplacePass {
  private:
   bool OpenWriter() {
     Result<void> ready = host_.BeforeWrite(path_);
-    Result<CarefulWriter> opened = ready ? CarefulWriter::Open(path_, WriteOptions{job_.keep_mtime, job_.journal})
+    Result<CarefulWriter> opened = ready ? CarefulWriter::Open(path_, WriteOptions{job_.keep_mtime, job_.journal, job_.tree})
                                          : Result<CarefulWriter>(ready.error());
     if (!opened) {
       Fail(outcome_, Failure::kWrite, opened.error());

@@ -22,6 +22,12 @@ enum class PromptKind {
   kPlain,        // an OK box without an icon
 };
 
+// Why the asking run stopped asking for a file.
+enum class AskStop {
+  kPatternKept,  // the replacement holds the pattern where it wrote it
+  kFileGrows,    // the write grew the file and the pattern is found again in it
+};
+
 class RunHost {
  public:
   virtual ~RunHost() = default;
@@ -33,6 +39,14 @@ class RunHost {
   // is still as it was found. An error (the command line's backup copy could not be made)
   // means the file is not written.
   virtual Result<void> BeforeWrite(const std::filesystem::path& /*path*/) { return {}; }
+
+  // True when the answers come from someone who reads each question (the dialog, a terminal)
+  // and so sees the same question come back; false for answers from a pipe or a script.
+  virtual bool AnswersAreSeen() { return true; }
+  // The asking run stopped asking for path, with answers that are not seen, after a write that
+  // would only bring the question back: the replacement left the pattern at the offset it
+  // wrote, or it grew the file and the pattern is found again in what it wrote.
+  virtual void StoppedAsking(const std::filesystem::path& /*path*/, AskStop /*why*/, std::int64_t /*offset*/) {}
 
   // News, for output and progress. A file's news come between FileStarted and FileDone.
   virtual void FileStarted(const std::filesystem::path& /*path*/) {}

@@ -33,6 +33,9 @@ struct RunJob {
   bool found_bytes = false;   // report the bytes found at each occurrence
   bool keep_mtime = false;    // give a written file back its modification time
   WriteAheadLog* journal = nullptr;  // where each write's old bytes go first; nothing: memory
+  // The walk's root, when its files are opened below it with no link followed; nothing for a
+  // file named by the user and for a walk that follows links.
+  const os::TreeRoot* tree = nullptr;
 
   const MaskedPattern& pattern(std::size_t index) const { return finder->patterns()[index]; }
 };

@@ -12,8 +12,8 @@ namespace {
 
 class Listing {
  public:
-  Listing(bool follow_links, const FileChoice& choice, TreeVisitor& visitor)
-      : follow_links_(follow_links), choice_(choice), choosing_(!choice.TakesAll()), visitor_(visitor) {}
+  Listing(bool follow_links, const FileChoice& choice, TreeVisitor& visitor, const os::TreeRoot* root)
+      : follow_links_(follow_links), choice_(choice), choosing_(!choice.TakesAll()), visitor_(visitor), root_(root) {}
 
   // relative: the directory's path below the root, '/' between components ("" for the root).
   void Enter(const std::filesystem::path& dir, const std::string& relative) {
@@ -22,7 +22,7 @@ class Listing {
       Result<os::FileId> id = os::IdentifyDirectory(dir);
       if (id && !directories_.insert(*id).second) return;
     }
-    Result<std::vector<os::DirectoryEntry>> entries = os::ListDirectory(dir);
+    Result<std::vector<os::DirectoryEntry>> entries = os::ListDirectory(dir, root_);
     if (!entries) {
       visitor_.Unlistable(dir, entries.error());
       return;
@@ -59,14 +59,16 @@ class Listing {
   const FileChoice& choice_;
   bool choosing_;
   TreeVisitor& visitor_;
+  const os::TreeRoot* root_;
   std::unordered_set<os::FileId, os::FileIdHash> directories_;
 };
 
 }  // namespace
 
-void ListTree(const std::filesystem::path& dir, bool follow_links, const FileChoice& choice, TreeVisitor& visitor) {
+void ListTree(const std::filesystem::path& dir, bool follow_links, const FileChoice& choice, TreeVisitor& visitor,
+              const os::TreeRoot* root) {
   if (!choice.EntersDirectory("")) return;  // --max-depth 0: only the root itself
-  Listing(follow_links, choice, visitor).Enter(dir, "");
+  Listing(follow_links, choice, visitor, root).Enter(dir, "");
 }
 
 }  // namespace vantrel

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "engine/os/tree_root.h"
 #include "engine/result.h"
 #include "runs/file_choice.h"
 
@@ -20,6 +21,8 @@ class TreeVisitor {
   virtual bool Stopped() = 0;
 };
 
-void ListTree(const std::filesystem::path& dir, bool follow_links, const FileChoice& choice, TreeVisitor& visitor);
+// With a root (dir is its path), every directory is opened below it with no link followed.
+void ListTree(const std::filesystem::path& dir, bool follow_links, const FileChoice& choice, TreeVisitor& visitor,
+              const os::TreeRoot* root = nullptr);
 
 }  // namespace vantrel

@@ -1,5 +1,8 @@
 #include "runs/walk_directory.h"
 
+#include <optional>
+
+#include "engine/os/tree_root.h"
 #include "runs/parallel_walk.h"
 #include "runs/tree_listing.h"
 
@@ -30,9 +33,22 @@ class SerialWalk : public TreeVisitor {
 
 void WalkDirectory(const std::filesystem::path& dir, RunMode mode, const RunJob& job, RunHost& host,
                    WalkOptions options) {
-  if (options.threads > 1 && mode != RunMode::kAsk && WalkInParallel(dir, mode, job, host, options)) return;
-  SerialWalk walk(mode, job, host, options.follow_links);
-  ListTree(dir, options.follow_links, options.choice, walk);
+  // Without -L every folder and file is opened below the root with no link followed, so what
+  // is read and written is what was listed, whatever happens to the names meanwhile.
+  std::optional<os::TreeRoot> root;
+  RunJob walk_job = job;
+  if (!options.follow_links) {
+    Result<os::TreeRoot> opened = os::TreeRoot::Open(dir);
+    if (!opened) {
+      host.Unlistable(dir, opened.error());
+      return;
+    }
+    root.emplace(std::move(*opened));
+    walk_job.tree = &*root;
+  }
+  if (options.threads > 1 && mode != RunMode::kAsk && WalkInParallel(dir, mode, walk_job, host, options)) return;
+  SerialWalk walk(mode, walk_job, host, options.follow_links);
+  ListTree(dir, options.follow_links, options.choice, walk, walk_job.tree);
 }
 
 }  // namespace vantrel

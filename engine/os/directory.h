@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/os/file_id.h"
+#include "engine/os/tree_root.h"
 #include "engine/result.h"
 
 namespace vantrel::os {
@@ -25,7 +26,8 @@ struct DirectoryEntry {
 // The entries of a directory in the order the file system lists them, hidden and system
 // entries included, "." and ".." left out. Costs no call per entry where the listing tells
 // the kind (d_type on POSIX, the attributes on Windows).
-Result<std::vector<DirectoryEntry>> ListDirectory(const std::filesystem::path& dir);
+// With a root, dir is opened below it with no link followed (see TreeRoot).
+Result<std::vector<DirectoryEntry>> ListDirectory(const std::filesystem::path& dir, const TreeRoot* root = nullptr);
 
 // What a path leads to with links followed: kFile, kDirectory or kOther.
 Result<EntryKind> TargetKind(const std::filesystem::path& path);

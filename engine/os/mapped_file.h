@@ -9,6 +9,7 @@
 #include <span>
 
 #include "engine/os/file_id.h"
+#include "engine/os/tree_root.h"
 #include "engine/result.h"
 
 namespace vantrel::os {
@@ -45,7 +46,8 @@ class MappedFile {
   static Result<MappedFile> Open(const std::filesystem::path& path);
   // Opens for reading without measuring the file, for a caller that reads it to its end
   // anyway: on POSIX one system call fewer per file. Measure() before mapping it.
-  static Result<MappedFile> OpenUnmeasured(const std::filesystem::path& path);
+  // With a root, path is opened below it with no link followed (see TreeRoot).
+  static Result<MappedFile> OpenUnmeasured(const std::filesystem::path& path, const TreeRoot* root = nullptr);
   // Measures the open file, refusing anything but a regular file.
   Result<void> Measure();
 

@@ -8,6 +8,7 @@
 #include <span>
 
 #include "engine/os/file_id.h"
+#include "engine/os/tree_root.h"
 #include "engine/result.h"
 
 namespace vantrel::os {
@@ -52,7 +53,8 @@ class UpdateStream {
 class UpdateFile final : public UpdateStream {
  public:
   // Opens an existing regular file for reading and writing, shared for reading and writing.
-  static Result<UpdateFile> Open(const std::filesystem::path& path);
+  // With a root, path is opened below it with no link followed (see TreeRoot).
+  static Result<UpdateFile> Open(const std::filesystem::path& path, const TreeRoot* root = nullptr);
   // As Open, but a link in place of the file is refused rather than followed: what a put back
   // opens, so that a name swapped for a link cannot lead a write out of its tree.
   static Result<UpdateFile> OpenNoLink(const std::filesystem::path& path);

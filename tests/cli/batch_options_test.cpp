@@ -60,15 +60,14 @@ std::optional<std::string> Capture(const std::string& command) {
 class BatchOptionsTest : public ::testing::Test {
  protected:
   BatchOptionsTest() { testing::UseStateFolder(state_.path()); }
-
   fs::path File(const fs::path& name, std::string_view content) {
     const fs::path path = (dir_ / name).make_preferred();
     fs::create_directories(path.parent_path());
     testing::WriteFile(path, content);
     return path;
   }
+  testing::TempDir state_;
   testing::TempDir dir_;
-  testing::TempDir state_;  // the programs' journals, apart from the files they patch
 };
 
 // --- patch lists and wildcards -------------------------------------------------------------
@@ -244,14 +243,36 @@ TEST_F(BatchOptionsTest, StatsCountTheRunOnStandardError) {
   const ProgramRun run = Vantrel({"-y", "--stats", "-f", "50 41 54", "-r", "58", Arg(dir_ / "tree")});
   EXPECT_EQ(run.status, 0);
   const std::vector<std::string> lines = Lines(run.err);
-  ASSERT_EQ(lines.size(), 7u) << run.err;
-  EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.end() - 1),
+  ASSERT_EQ(lines.size(), 8u) << run.err;
+  EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 6),
             (std::vector<std::string>{"2 files searched", "1 files with the pattern", "2 occurrences", "2 writes",
                                       "11 bytes searched", "0 files could not be read or written"}));
-  EXPECT_NE(lines.back().find(" seconds"), std::string::npos);
+  EXPECT_NE(lines[6].find(" seconds"), std::string::npos);
+  // The run's journal, in the state folder, named by the run's start time.
+#ifdef _WIN32
+  const std::string folder = Arg(state_.path() / "Vantrel");
+#else
+  const std::string folder = Arg(state_.path() / "vantrel");
+#endif
+  EXPECT_EQ(lines[7].rfind("journal: " + folder, 0), 0u) << lines[7];
+  EXPECT_TRUE(lines[7].ends_with(".journal")) << lines[7];
+  EXPECT_TRUE(fs::is_regular_file(lines[7].substr(9))) << lines[7];
 }
 
 #ifndef _WIN32
+// A name with a newline and a colon reads as another hit in the text lines; with -0 the path
+// ends at the NUL byte, and the rest of the line is as before.
+TEST_F(BatchOptionsTest, NullEndsEachPathWithANulByte) {
+  const fs::path odd = File("tree/x\nt:0x1", "..PAT");
+  const fs::path tree = dir_ / "tree";
+  const std::string expected = Arg(odd) + std::string(1, '\0') + "0x00000002\n";
+  EXPECT_EQ(Vantrel({"-n", "-0", "-f", "50 41 54", Arg(tree)}).out, expected);
+  const ProgramRun written = Vantrel({"-y", "--null", "-f", "50 41 54", "-r", "51", Arg(tree)});
+  EXPECT_EQ(written.status, 0);
+  EXPECT_EQ(written.out, expected);
+  EXPECT_EQ(testing::ReadText(odd), "..QAT");
+}
+
 TEST_F(BatchOptionsTest, EveryJsonLineParsesAndItsCountsAreTheTextModes) {
   if (!Capture("python3 -c pass")) GTEST_SKIP() << "python3 is not installed";
   File("tree/a.bin", "PAT..PAT");
@@ -427,6 +448,8 @@ TEST_F(BatchOptionsTest, BadOptionsAreUsageErrorsAndWriteNothing) {
       {{"-y", "-j", "0", "-f", "50", "-r", "51"}, "-j needs a number of threads from 1 to 64, not '0'"},
       {{"-p", Arg(file), "-f", "50"}, "-p and -f exclude each other: the patch list holds the patterns and their replacements"},
       {{"--json", "-f", "50"}, "--json works with --yes or --dry-run"},
+      {{"-0", "-f", "50"}, "-0 works with --yes or --dry-run"},
+      {{"-n", "--null", "--json", "-f", "50"}, "--null ends the paths of the text lines, and --json writes none: give one of them"},
   };
   for (const auto& [options, message] : cases) {
     std::vector<std::string> args = options;

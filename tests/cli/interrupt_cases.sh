@@ -8,8 +8,7 @@ V=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
-# The runs' journals go here, not to the user's state folder.
-export XDG_STATE_HOME="$work/state"
+export XDG_STATE_HOME=$work/state  # the journals of these runs stay here
 failed=0
 fail() { echo "FAIL: $*"; failed=1; }
 
@@ -24,7 +23,8 @@ for sig in INT TERM; do
     130:"0 65536"|143:"0 65536")
       grep -qx "vantrel: interrupted: 0 files written, 1 put back as they were" err || fail "SIG$sig: no summary line: $(cat err)" ;;
     130:"65536 0"|143:"65536 0")  # the signal came after the file's last write: it is kept
-      grep -qx "vantrel: interrupted: 1 files written, 0 put back as they were" err || fail "SIG$sig: no summary line: $(cat err)" ;;
+      grep -qx "vantrel: interrupted: 1 files written, 0 put back as they were; vantrel --undo '$work/state/vantrel/.*\.journal' undoes the run" err ||
+        fail "SIG$sig: no summary line: $(cat err)" ;;
     0:"65536 0") ;;  # the run ended before the signal
     *) fail "SIG$sig: status $status, CAFEBABE/DEADBEEF counts $counts" ;;
   esac

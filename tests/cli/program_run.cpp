@@ -202,7 +202,7 @@ std::string Arg(const std::filesystem::path& path) { return os::PathText(path); 
 
 void UseStateFolder(const std::filesystem::path& folder) {
 #ifdef _WIN32
-  _wputenv_s(L"LOCALAPPDATA", folder.c_str());
+  _wputenv_s(L"LOCALAPPDATA", folder.wstring().c_str());
 #else
   setenv("XDG_STATE_HOME", folder.c_str(), 1);
 #endif

@@ -26,8 +26,8 @@ struct RunOptions {
 // Arguments are UTF-8 (on POSIX, the bytes given to the program as they are).
 ProgramRun RunProgram(const std::vector<std::string>& args, const RunOptions& options = {});
 
-// Makes the programs run from now on keep their state (their journals) in folder, so that a
-// test neither reads nor leaves the user's.
+// Where the programs started after this keep their journals (their state folder), so that a
+// test's runs neither read nor fill the user's own.
 void UseStateFolder(const std::filesystem::path& folder);
 
 // A path as an argument: its bytes on POSIX, UTF-8 on Windows.

@@ -50,7 +50,6 @@ std::string UsageError(std::string_view message) {
 class ProgramTest : public ::testing::Test {
  protected:
   ProgramTest() { testing::UseStateFolder(state_.path()); }
-
   // A path below the test's directory, "a/b" written with the platform's separator, as a
   // walk names it.
   fs::path P(const fs::path& name) const { return (dir_ / name).make_preferred(); }
@@ -68,8 +67,8 @@ class ProgramTest : public ::testing::Test {
     return testing::FoundText(Arg(path), offset, ask);
   }
 
+  testing::TempDir state_;
   testing::TempDir dir_;
-  testing::TempDir state_;  // the programs' journals, apart from the files they patch
 };
 
 // --- --dry-run ----------------------------------------------------------------------------
@@ -240,6 +239,32 @@ TEST_F(ProgramTest, InteractiveAsksAgainAfterAnyOtherLine) {
   EXPECT_EQ(run.out, question + "ok\n" + question + "sure\n" + question + "Y\n" + std::string("字符替换成功，是否继续替换？") +
                          " [y/n] N\n");
   EXPECT_EQ(Content(file), "Xbc");
+}
+
+// Answers from a pipe (yes | vantrel ...) do not see a question come back: a replacement that
+// keeps the pattern, or one that grows the file and holds the pattern again, stops the
+// questions for the file with one line instead of writing for ever.
+TEST_F(ProgramTest, InteractiveAnswersFromAPipeStopWhenAWriteOnlyBringsTheQuestionBack) {
+  std::string yes;
+  for (int i = 0; i < 1000; ++i) yes += "y\n";
+  const std::string go_on = std::string("字符替换成功，是否继续替换？") + " [y/n] y\n";
+  const fs::path kept = File("kept.txt", "xxABxx");
+  const ProgramRun same = Vantrel({"--find-ascii", "AB", "--no-whole-string", "--replace-ascii", "AB", Arg(kept)}, yes);
+  EXPECT_EQ(same.status, 0);
+  EXPECT_EQ(same.out, Found(kept, 2, true) + " [y/n] y\n" + go_on + Arg(kept) +
+                          ": stopped asking: the replacement keeps the pattern at 0x00000002, so the same question "
+                          "would come back for ever\n");
+  EXPECT_EQ(Content(kept), "xxABxx");
+
+  const fs::path grows = File("grows.txt", "xxABxx");
+  const ProgramRun longer = Vantrel({"--find-ascii", "AB", "--no-whole-string", "--replace-ascii", "XAB", Arg(grows)}, yes);
+  EXPECT_EQ(longer.status, 0);
+  std::string asked;
+  for (const int offset : {2, 3, 4}) asked += Found(grows, offset, true) + " [y/n] y\n" + go_on;
+  EXPECT_EQ(longer.out, asked + Arg(grows) +
+                            ": stopped asking: each write grows the file and the pattern is found again at "
+                            "0x00000005, so the questions would not end\n");
+  EXPECT_EQ(Content(grows), "xxXXXAB");
 }
 
 TEST_F(ProgramTest, NoAskWritesWithoutTheQuestionAndStillOffersToGoOn) {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <random>
 
 #include "engine/occurrence_search.h"
@@ -207,6 +209,27 @@ TEST_F(FindInFileTest, AViewThatCannotBeMappedIsTriedSmaller) {
   EXPECT_EQ(FindInFile(path, PatternFinder(ToBytes("needle")), none, why), FIND_OPEN_FAILED);
   EXPECT_EQ(why.message, "no room");
 }
+
+#ifdef __linux__
+// A proc file says its size is 0: it is read until a read gives nothing, whatever the limit
+// for reading files into memory, and searched whole.
+TEST_F(FindInFileTest, AFileWhoseSizeSaysZeroIsSearchedToItsEnd) {
+  const std::filesystem::path path = "/proc/version";
+  std::ifstream in(path, std::ios::binary);
+  const Bytes text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_GT(text.size(), 16u);
+  ASSERT_EQ(std::filesystem::file_size(path), 0u);
+  for (const std::int64_t read_limit : {std::int64_t{8}, kDefaultReadLimit}) {
+    Result<FileSource> source = FileSource::Open(path, SearchOptions{os::MapGranularity(), read_limit, {}});
+    ASSERT_TRUE(source.ok()) << source.error().message;
+    EXPECT_EQ(source->length(), static_cast<std::int64_t>(text.size())) << read_limit;
+    AllOccurrences all;
+    ASSERT_TRUE(SearchOccurrences(*source, PatternFinder(ToBytes(" ")), all).ok());
+    EXPECT_EQ(all.offsets, testing::NaiveOccurrences(text, ToBytes(" "), 1)) << read_limit;
+    EXPECT_FALSE(all.offsets.empty());
+  }
+}
+#endif
 
 #ifndef _WIN32
 // A file cut short while it is searched through a view (a log rotated, another program

@@ -162,6 +162,36 @@ TEST(CarefulWriterSteps, ACutAndATimeAtTheClosePutBackLikeAnyWrite) {
   }
 }
 
+// A file that reports a length other than what it holds, as a proc or FUSE file does.
+class MisreportingStream : public FakeStream {
+ public:
+  MisreportingStream(FakeDisk& disk, std::int64_t says) : FakeStream(disk), says_(says) {}
+  Result<os::FileState> State() override { return os::FileState{{}, says_, {}}; }
+
+ private:
+  std::int64_t says_;
+};
+
+// Putting such a file back would cut it to the length it reports, so nothing is written.
+TEST(CarefulWriterSteps, AFileHoldingMoreThanItsSizeSaysIsRefusedAndLeftAsItWas) {
+  const Bytes original = ToBytes("ab....ab");
+  for (const std::int64_t says : {0, 4}) {
+    FakeDisk disk{original};
+    Result<CarefulWriter> writer = CarefulWriter::Open([&]() -> Result<std::unique_ptr<os::UpdateStream>> {
+      return std::unique_ptr<os::UpdateStream>(std::make_unique<MisreportingStream>(disk, says));
+    });
+    ASSERT_TRUE(writer.ok());
+    Result<WriteOutcome> first = writer->Replace(0, ToBytes("ab"), ToBytes("XY"));
+    Result<WriteOutcome> second = says > 0 ? writer->Replace(6, ToBytes("ab"), ToBytes("XY")) : first;
+    if (says > 0) {
+      EXPECT_TRUE(first.ok());
+    }
+    ASSERT_FALSE(second.ok()) << says;
+    EXPECT_EQ(second.error().message, "the file holds more than its size says, so a write to it could not be put back");
+    EXPECT_EQ(disk.content, original) << says;
+  }
+}
+
 class CarefulWriteTest : public ::testing::Test {
  protected:
   testing::TempDir dir_;

@@ -137,6 +137,30 @@ TEST_F(ReplaceInFileTest, AReplacementEqualToTheMatchFindsTheSameOffsetUntilTheU
   EXPECT_EQ(Content(), ".ab");
 }
 
+// With answers no one sees, the question that the write itself brings back is not asked.
+TEST_F(ReplaceInFileTest, AnswersNoOneSeesEndWhenTheWriteOnlyBringsTheQuestionBack) {
+  ScriptedHost kept("61 62", "61 62");
+  kept.AnswersUnseen().Answer({true, true, true, true});
+  ReplaceInFile(File(".ab"), false, kept.job(), kept);
+  EXPECT_EQ(kept.prompts(), (std::vector<Shown>{Found(1), GoOn()}));
+  EXPECT_EQ(kept.stops(), (std::vector<std::pair<AskStop, std::int64_t>>{{AskStop::kPatternKept, 1}}));
+
+  // Growing by a byte a write: asked at each new offset until a write grows the file.
+  ScriptedHost grows("61 62", "78 61 62");
+  grows.AnswersUnseen().Answer({true, true, true, true, true, true, true, true});
+  ReplaceInFile(File(".ab."), false, grows.job(), grows);
+  EXPECT_EQ(grows.prompts(), (std::vector<Shown>{Found(1), GoOn(), Found(2), GoOn()}));
+  EXPECT_EQ(grows.stops(), (std::vector<std::pair<AskStop, std::int64_t>>{{AskStop::kFileGrows, 3}}));
+  EXPECT_EQ(Content(), ".xxab");
+
+  // A longer replacement that leaves no pattern behind ends as it always did.
+  ScriptedHost gone("61 62", "31 32 33");
+  gone.AnswersUnseen().Answer({true, true, true});
+  ReplaceInFile(File("..ab"), false, gone.job(), gone);
+  EXPECT_EQ(gone.prompts(), (std::vector<Shown>{Found(2), GoOn(), NotFound()}));
+  EXPECT_TRUE(gone.stops().empty());
+}
+
 TEST_F(ReplaceInFileTest, AFindPatternOfZeroBytesIsNothingToFind) {
   ScriptedHost host("6", "58");  // a lone digit decodes to no bytes
   host.Answer({true, true});

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <thread>
 
 #include "engine/os/directory.h"
 #include "tests/support/child_process.h"
@@ -206,6 +209,40 @@ TEST_F(WalkDirectoryTest, SeveralThreadsTellTheHostWhatOneThreadTellsIt) {
   EXPECT_EQ(testing::ReadText(root_ / "d2" / "second-name"), std::string(21, '.') + "PAXPAXPAX");
 }
 
+#ifdef __linux__
+// The resident memory of this process, in bytes.
+std::size_t ResidentBytes() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("VmRSS:", 0) == 0) return std::stoul(line.substr(6)) * 1024;
+  }
+  return 0;
+}
+
+// A reader that takes its first line only after a second, as a pager does: the workers wait
+// for it rather than keep millions of occurrences (100 bytes each) in memory meanwhile.
+TEST_F(WalkDirectoryTest, ASlowReaderMakesTheWorkersWaitInsteadOfMemoryGrowing) {
+  testing::WriteFile(root_ / "zeros", Bytes(std::size_t{4} << 20, 0));
+  class SlowHost : public testing::ScriptedHost {
+   public:
+    SlowHost() : ScriptedHost("00", "", false) {}
+    void Listed(const std::filesystem::path&, const Match&) override {
+      if (listed++ > 0) return;
+      std::this_thread::sleep_for(std::chrono::seconds(1));
+      grown = static_cast<std::int64_t>(ResidentBytes()) - static_cast<std::int64_t>(before);
+    }
+    std::size_t before = ResidentBytes();
+    std::int64_t grown = 0;
+    std::size_t listed = 0;
+  } host;
+  WalkOptions options;
+  options.threads = 2;
+  WalkDirectory(root_.path(), RunMode::kList, host.job(), host, options);
+  EXPECT_EQ(host.listed, std::size_t{4} << 20);
+  EXPECT_LT(host.grown, std::int64_t{32} << 20);
+}
+#endif
+
 #ifndef _WIN32
 WalkOptions Following(bool follow = true) {
   WalkOptions options;
@@ -227,6 +264,55 @@ TEST_F(WalkDirectoryTest, PassesOverLinksToFilesAndFoldersOutsideTheTreeAndOverA
   EXPECT_EQ(testing::ReadFile(outside / "victim.txt"), ToBytes("secret PAT1"));
   EXPECT_EQ(testing::ReadFile(root_ / "own.txt"), ToBytes("own XXXX"));
   EXPECT_EQ(Names(host.files()), (std::vector<std::string>{"own.txt"}));
+}
+
+// The asking run's question is a pause in the middle of a walk: while it is open, another
+// program swaps a listed file, or a folder not yet entered, for a link out of the tree.
+// Nothing outside the tree is read or written through it.
+TEST_F(WalkDirectoryTest, AFileOrFolderSwappedForALinkAfterTheListingIsNotFollowed) {
+  testing::TempDir outside;
+  for (const char* name : {"f", "g"}) testing::WriteFile(outside / name, "..PAT1");
+  fs::create_directories(root_ / "one");
+  fs::create_directories(root_ / "two");
+  testing::WriteFile(root_ / "one" / "f", "PAT1");
+  testing::WriteFile(root_ / "one" / "g", "PAT1");
+  testing::WriteFile(root_ / "two" / "f", "PAT1");
+  testing::ScriptedHost host("50 41 54 31", "58 58 58 58");
+  host.Answer({true, true, true, true, true, true});
+  std::vector<fs::path> swapped;
+  host.OnPrompt([&](const testing::Shown&) {
+    if (!swapped.empty()) return;
+    // The folder being walked and the file asked about are in the tree's listing already;
+    // its sibling file (listed with it) and the other folder are met only after the question.
+    const fs::path asked = host.files().back();
+    const fs::path folder = asked.parent_path();
+    const fs::path other = folder.filename() == "one" ? root_ / "two" : root_ / "one";
+    const fs::path sibling = folder / (asked.filename() == "f" ? "g" : "f");
+    fs::remove_all(other);
+    fs::create_directory_symlink(outside.path(), other);
+    if (fs::exists(sibling)) {
+      fs::remove(sibling);
+      fs::create_symlink(outside / sibling.filename(), sibling);
+    }
+    fs::remove(asked);
+    fs::create_symlink(outside / asked.filename(), asked);
+    swapped = {asked, other};
+  });
+  WalkDirectory(root_.path(), RunMode::kAsk, host.job(), host);
+  ASSERT_EQ(swapped.size(), 2u);
+  EXPECT_EQ(testing::ReadFile(outside / "f"), ToBytes("..PAT1"));
+  EXPECT_EQ(testing::ReadFile(outside / "g"), ToBytes("..PAT1"));
+  EXPECT_EQ(host.prompts()[1].text, "写入文件失败！");
+  EXPECT_EQ(host.unlistable(), (std::vector<fs::path>{swapped[1]}));
+}
+
+// A link named as the root is the user's choice, as with grep and ripgrep: it is walked.
+TEST_F(WalkDirectoryTest, ALinkNamedAsTheRootIsWalked) {
+  testing::TempDir outside;
+  fs::create_directories(outside / "inside");
+  testing::WriteFile(outside / "inside" / "f", "x");
+  fs::create_directory_symlink(outside / "inside", root_ / "alias");
+  EXPECT_EQ(Names(Walked(root_ / "alias")), (std::vector<std::string>{"f"}));
 }
 
 TEST_F(WalkDirectoryTest, FollowingLinksEndsOnACycleAndWalksEachDirectoryOnce) {

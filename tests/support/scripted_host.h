@@ -8,6 +8,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "runs/run_host.h"
@@ -33,6 +34,11 @@ class ScriptedHost : public RunHost {
 
   // Answers for the Yes/No questions, in order.
   ScriptedHost& Answer(std::initializer_list<bool> answers);
+  // Answers as from a pipe: the run is told no one sees its questions.
+  ScriptedHost& AnswersUnseen() {
+    answers_seen_ = false;
+    return *this;
+  }
   // Runs before a prompt is answered (to change the file while the question is open).
   ScriptedHost& OnPrompt(std::function<void(const Shown&)> hook);
 
@@ -41,8 +47,13 @@ class ScriptedHost : public RunHost {
   const std::vector<Shown>& prompts() const { return prompts_; }
   const std::vector<std::filesystem::path>& files() const { return files_; }
   const std::vector<std::filesystem::path>& unlistable() const { return unlistable_; }
+  const std::vector<std::pair<AskStop, std::int64_t>>& stops() const { return stops_; }
 
   bool Prompt(std::string_view text, PromptKind kind) override;
+  bool AnswersAreSeen() override { return answers_seen_; }
+  void StoppedAsking(const std::filesystem::path&, AskStop why, std::int64_t offset) override {
+    stops_.emplace_back(why, offset);
+  }
   void FileStarted(const std::filesystem::path& path) override { files_.push_back(path); }
   void Unlistable(const std::filesystem::path& dir, const SystemError&) override { unlistable_.push_back(dir); }
 
@@ -53,6 +64,8 @@ class ScriptedHost : public RunHost {
   std::vector<testing::Shown> prompts_;
   std::vector<std::filesystem::path> files_;
   std::vector<std::filesystem::path> unlistable_;
+  std::vector<std::pair<AskStop, std::int64_t>> stops_;
+  bool answers_seen_ = true;
 };
 
 }  // namespace vantrel::testing

@@ -3,8 +3,11 @@
 #include "engine/os/directory.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include "engine/os/posix/open_regular_file.h"
 #include "engine/os/system_error.h"
 
 namespace vantrel::os {
@@ -19,7 +22,7 @@ EntryKind KindOfMode(mode_t mode) {
   return EntryKind::kOther;
 }
 
-EntryKind KindOf(const dirent& entry, const std::filesystem::path& path) {
+EntryKind KindOf(DIR* stream, const dirent& entry) {
   switch (entry.d_type) {
     case DT_REG: return EntryKind::kFile;
     case DT_DIR: return EntryKind::kDirectory;
@@ -29,20 +32,40 @@ EntryKind KindOf(const dirent& entry, const std::filesystem::path& path) {
   }
   struct stat st {};
   // An entry gone since the listing is left as a file: opening it will say what happened.
-  if (lstat(path.c_str(), &st) != 0) return EntryKind::kFile;
+  if (fstatat(dirfd(stream), entry.d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) return EntryKind::kFile;
   return KindOfMode(st.st_mode);
+}
+
+DIR* OpenDirectory(const std::filesystem::path& dir, const TreeRoot* root, SystemError& why) {
+  if (root == nullptr) {
+    DIR* stream = opendir(dir.c_str());
+    if (stream == nullptr) why = LastSystemError();
+    return stream;
+  }
+  Result<int> fd = posix::OpenBelow(*root, dir, O_RDONLY | O_DIRECTORY);
+  if (!fd) {
+    why = fd.error();
+    return nullptr;
+  }
+  DIR* stream = fdopendir(*fd);
+  if (stream == nullptr) {
+    why = LastSystemError();
+    close(*fd);
+  }
+  return stream;
 }
 
 }  // namespace
 
-Result<std::vector<DirectoryEntry>> ListDirectory(const std::filesystem::path& dir) {
-  DIR* stream = opendir(dir.c_str());
-  if (stream == nullptr) return LastSystemError();
+Result<std::vector<DirectoryEntry>> ListDirectory(const std::filesystem::path& dir, const TreeRoot* root) {
+  SystemError why;
+  DIR* stream = OpenDirectory(dir, root, why);
+  if (stream == nullptr) return why;
   std::vector<DirectoryEntry> entries;
   while (const dirent* entry = readdir(stream)) {
     if (IsDot(entry->d_name)) continue;
     DirectoryEntry listed{dir / entry->d_name, EntryKind::kOther};
-    listed.kind = KindOf(*entry, listed.path);
+    listed.kind = KindOf(stream, *entry);
     entries.push_back(std::move(listed));
   }
   closedir(stream);

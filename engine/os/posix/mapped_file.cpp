@@ -29,10 +29,16 @@ Result<MappedFile> MappedFile::Open(const std::filesystem::path& path) {
   return file;
 }
 
-Result<MappedFile> MappedFile::OpenUnmeasured(const std::filesystem::path& path) {
+Result<MappedFile> MappedFile::OpenUnmeasured(const std::filesystem::path& path, const TreeRoot* root) {
+  MappedFile file;
+  if (root != nullptr) {
+    Result<int> fd = posix::OpenBelow(*root, path, O_RDONLY | O_NONBLOCK);
+    if (!fd) return fd.error();
+    file.file_ = *fd;
+    return file;
+  }
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0) return LastSystemError();
-  MappedFile file;
   file.file_ = fd;
   return file;
 }

@@ -5,7 +5,9 @@
 #include <sys/types.h>
 
 #include <filesystem>
+#include <string>
 
+#include "engine/os/tree_root.h"
 #include "engine/result.h"
 
 namespace vantrel::os::posix {
@@ -15,8 +17,19 @@ struct OpenedFile {
   off_t length = 0;  // the length of the open file
 };
 
-// flags: O_RDONLY or O_RDWR; the rest is added here.
-Result<OpenedFile> OpenRegularFile(const std::filesystem::path& path, int flags);
+// flags: O_RDONLY or O_RDWR; the rest is added here. With a root, path is opened below it
+// with no link followed (see OpenBelow).
+Result<OpenedFile> OpenRegularFile(const std::filesystem::path& path, int flags, const TreeRoot* root = nullptr);
+
+// Opens path, the root's path joined with names below it, relative to the root's descriptor
+// without following a link in any of those names: a link there fails with ELOOP (or, where
+// the kernel cannot resolve beneath a descriptor, each folder is opened in turn with
+// O_NOFOLLOW). flags are open(2)'s; O_CLOEXEC and O_NOCTTY are added.
+Result<int> OpenBelow(const TreeRoot& root, const std::filesystem::path& path, int flags);
+
+// The portable way of it: each folder of names ('/' between them) opened in turn from the
+// descriptor root with O_NOFOLLOW, then the last name with flags | O_NOFOLLOW.
+Result<int> OpenEachBelow(int root, const std::string& names, int flags);
 
 // Why a FIFO, a socket or a device is refused.
 SystemError NotARegularFile();

@@ -15,8 +15,8 @@
 
 namespace vantrel::os {
 
-Result<UpdateFile> UpdateFile::Open(const std::filesystem::path& path) {
-  Result<posix::OpenedFile> opened = posix::OpenRegularFile(path, O_RDWR);
+Result<UpdateFile> UpdateFile::Open(const std::filesystem::path& path, const TreeRoot* root) {
+  Result<posix::OpenedFile> opened = posix::OpenRegularFile(path, O_RDWR, root);
   if (!opened) return opened.error();
   UpdateFile file;
   file.file_ = opened->fd;

@@ -37,7 +37,9 @@ Result<BY_HANDLE_FILE_INFORMATION> FollowedInformation(const std::filesystem::pa
 
 }  // namespace
 
-Result<std::vector<DirectoryEntry>> ListDirectory(const std::filesystem::path& dir) {
+// The root changes nothing here yet: the entries come with their reparse attributes, and each
+// file below a root is opened with its own reparse point refused.
+Result<std::vector<DirectoryEntry>> ListDirectory(const std::filesystem::path& dir, const TreeRoot*) {
   WIN32_FIND_DATAW found{};
   const std::filesystem::path pattern = dir / L"*";
   HANDLE find = FindFirstFileExW(win32::ApiPath(pattern).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,

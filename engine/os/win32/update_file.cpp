@@ -27,7 +27,10 @@ constexpr DWORD kMaxChunk = 1u << 30;
 
 }  // namespace
 
-Result<UpdateFile> UpdateFile::Open(const std::filesystem::path& path) { return OpenWith(path, FILE_ATTRIBUTE_NORMAL); }
+Result<UpdateFile> UpdateFile::Open(const std::filesystem::path& path, const TreeRoot* root) {
+  // Below a walk's root, a link or junction in place of the listed file is refused.
+  return root != nullptr ? OpenNoLink(path) : OpenWith(path, FILE_ATTRIBUTE_NORMAL);
+}
 
 Result<UpdateFile> UpdateFile::OpenNoLink(const std::filesystem::path& path) {
   Result<UpdateFile> file = OpenWith(path, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT);
