@@ -1,9 +1,19 @@
 #include "cli/backups.h"
 
-#include "cli/os/file_copy.h"
+#include "cli/backup_records.h"
 #include "engine/os/path_text.h"
 
 namespace vantrel::cli {
+namespace {
+
+Result<os::CopyPrint> Copy(const std::filesystem::path& path, const std::filesystem::path& backup,
+                           const os::GiveUp& give_up) {
+  Result<os::CopySource> source = os::CopySource::Open(path, /*follow_links=*/true);
+  if (!source) return source.error();
+  return os::CopyToNewFile(*source, backup, give_up);
+}
+
+}  // namespace
 
 Result<void> Backups::Before(const std::filesystem::path& path) {
   if (!suffix_) return {};
@@ -13,13 +23,21 @@ Result<void> Backups::Before(const std::filesystem::path& path) {
   }
   std::filesystem::path backup = path;
   backup += *suffix_;
-  const Result<void> copied = os::CopyToNewFile(path, backup);
+  Result<os::CopyPrint> copied = Copy(path, backup, give_up_);
   if (!copied) {
     const std::string name = "'" + vantrel::os::PathText(backup) + "'";
     SystemError why = copied.error();
     why.message = os::IsAlreadyExists(why) ? "not written: the backup " + name + " exists already"
                                            : "not written: cannot make the backup " + name + ": " + why.message;
     return why;
+  }
+  if (record_) {
+    const journal::BackupMade made{RecordedPath(path), RecordedPath(backup), copied->size, copied->crc};
+    if (Result<void> recorded = record_(made); !recorded) {
+      (void)os::RemoveCopy(backup);
+      return SystemError{recorded.error().code, "not written: cannot record the backup '" + vantrel::os::PathText(backup) +
+                                                    "' in the journal: " + recorded.error().message};
+    }
   }
   std::lock_guard lock(mutex_);
   made_.insert(path);

@@ -47,15 +47,18 @@ constexpr OptionSpec kOptions[] = {
      "list every occurrence (all that do not overlap); write nothing"},
     {kBackup, 'b', "backup", Takes::kOptionalValue, "SUFFIX", ValueKind::kWord, kAction,
      "copy each file before its first write",
-     "before the first write to a file, copy it to PATH+SUFFIX (default .bak), with its modification time; an "
-     "existing backup is never overwritten, and its file is then not written"},
+     "before the first write to a file, copy it to PATH+SUFFIX (default .bak), with its modification time: "
+     "written under a temporary name, flushed, then renamed, so a backup is whole or absent, and recorded in the "
+     "run's journal; an existing backup is never overwritten, and its file is then not written"},
     {kKeepMtime, 0, "keep-mtime", Takes::kNothing, "", ValueKind::kNone, kAction,
      "keep the modification times of written files",
      "give each written file back the modification time it had before the run"},
     {kRestore, 0, "restore", Takes::kOptionalValue, "SUFFIX", ValueKind::kWord, kAction,
      "put the backups of a run back",
-     "undo a run with --backup: put every backup below PATH (default suffix .bak) back in place of its file, with "
-     "its bytes, length and modification time, remove it, and list the files put back"},
+     "undo a run with --backup: put every backup below PATH (default suffix .bak) that a journal records as made "
+     "for its file, and that is still whole, back in place of its file, with its bytes, length and modification "
+     "time, remove it, and list the files put back; any other file with the suffix is left alone with the reason, "
+     "and nothing is read or written through a link"},
     {kJournal, 0, "journal", Takes::kValue, "FILE", ValueKind::kFile, kAction, "keep the run's journal in FILE",
      "keep the run's journal in FILE (a new file) instead of the state folder"},
     {kNoJournal, 0, "no-journal", Takes::kNothing, "", ValueKind::kNone, kAction, "write without a journal",

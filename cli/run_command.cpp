@@ -1,6 +1,8 @@
 #include "cli/run_command.h"
 
 #include <cerrno>
+#include <chrono>
+#include <memory>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -10,8 +12,10 @@
 #include <thread>
 #include <variant>
 
+#include "cli/backup_records.h"
 #include "cli/backups.h"
 #include "cli/help_text.h"
+#include "cli/journal_folder.h"
 #include "cli/journal_commands.h"
 #include "cli/os/interrupts.h"
 #include "cli/output.h"
@@ -23,7 +27,9 @@
 #include "cli/run_journal.h"
 #include "cli/terminal_host.h"
 #include "engine/os/path_text.h"
+#include "engine/os/state_folder.h"
 #include "runs/glob_set.h"
+#include "runs/journal.h"
 #include "runs/messages.h"
 #include "runs/walk_directory.h"
 
@@ -136,6 +142,24 @@ int ExitStatus(const TerminalHost& host, Output& output, Progress& progress) {
   return host.found() ? kExitFound : kExitNotFound;
 }
 
+bool GiveUp() { return os::InterruptStatus() != 0; }
+
+// The records of the backups made, in the journals of the state folder.
+BackupRecords RecordedBackups() {
+  Result<fs::path> folder = vantrel::os::StateFolder();
+  return folder ? BackupRecords::Read(*folder) : BackupRecords();
+}
+
+// The journal of a run's backups alone, made in the state folder at the first record.
+Result<std::unique_ptr<Journal>> BackupJournal(const RunDescription& run) {
+  Result<fs::path> folder = vantrel::os::StateFolder();
+  if (!folder) return folder.error();
+  if (Result<void> made = vantrel::os::MakeStateFolder(*folder); !made) return made.error();
+  // A moment later than the run's own journal's name, should the run keep one too.
+  const auto start = std::chrono::system_clock::now() + std::chrono::microseconds(1);
+  return std::make_unique<Journal>(*folder / JournalName(start), run.command);
+}
+
 int UsageFailure(Output& output, Console& console, const std::string& problem) {
   output.Flush();
   (void)console.Write(Channel::kError, UsageErrorText(problem));
@@ -155,9 +179,18 @@ int RunCommand(const RunDescription& run, Console& console) {
   bool walk = false;
   if (const std::optional<std::string> problem = CheckPath(run, walk)) return UsageFailure(output, console, *problem);
   if (run.mode == Mode::kRestore) {
-    const int status = RestoreBackups(run, walk, output);
+    // A restore writes as a run does: under a journal, so that it can be undone too.
+    RunJournal journal = MakeRunJournal(run, output);
+    if (journal.refused) {
+      output.Flush();
+      return *journal.refused;
+    }
+    const BackupRecords records = RecordedBackups();
+    const int status = RestoreBackups(run, walk, output, RestoreSetting{records, journal.journal.get(), GiveUp});
+    const bool journal_kept = FinishJournal(journal, output);
     output.Flush();
-    return status;
+    if (const int interrupted = os::InterruptStatus(); interrupted != 0) return interrupted;
+    return journal_kept ? status : kExitTrouble;
   }
   std::vector<std::size_t> lines;
   auto made = MakeJob(run, lines);
@@ -177,7 +210,16 @@ int RunCommand(const RunDescription& run, Console& console) {
     job.journal = journal.journal.get();
   }
 
-  Backups backups(run.backup_suffix);
+  // Each backup is recorded where --restore looks: in the run's journal, or, when that is
+  // elsewhere (--journal FILE) or none (--no-journal), in a journal of the backups alone.
+  const bool own_backup_journal = run.backup_suffix && (!journal.journal || run.journal_file);
+  Result<std::unique_ptr<Journal>> backup_journal =
+      own_backup_journal ? BackupJournal(run) : Result<std::unique_ptr<Journal>>(std::unique_ptr<Journal>());
+  Journal* const backups_in = !own_backup_journal ? journal.journal.get() : backup_journal ? backup_journal->get() : nullptr;
+  Backups backups(run.backup_suffix, GiveUp, [&backup_journal, backups_in](const journal::BackupMade& backup) -> Result<void> {
+    if (backups_in == nullptr) return backup_journal ? SystemError{0, "there is no journal"} : backup_journal.error();
+    return backups_in->Record(backup, /*flush=*/true);
+  });
   Progress progress(output);
   Report report(output, ReportFormat{run.json, run.stats, run.null, run.context, lines});
   TerminalHost host(run.mode, console, output, backups, progress, report);
@@ -192,6 +234,7 @@ int RunCommand(const RunDescription& run, Console& console) {
     RunOnFile(mode, run.path, /*quiet=*/run.mode != Mode::kInteractive, job, host);
   }
   progress.Finish();
+  if (backup_journal && *backup_journal) (void)(*backup_journal)->Finish();
   const bool journal_kept = FinishJournal(journal, output);
   if (run.stats || run.json) report.Summary(host.counts(), MadeJournal(journal));
   if (const int interrupted = os::InterruptStatus(); interrupted != 0) {

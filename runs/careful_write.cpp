@@ -95,12 +95,7 @@ Result<void> CarefulWriter::Flush() {
   if (pending_.empty()) return {};
   std::optional<LogSpan> span;
   if (options_.log != nullptr) {
-    Result<void> logged;
-    if (!file_) {
-      Result<std::uint64_t> begun = options_.log->BeginFile(path_, before_);
-      if (begun) file_ = *begun;
-      else logged = begun.error();
-    }
+    Result<void> logged = BeginInLog();
     if (logged) {
       Result<LogSpan> ahead = options_.log->WriteAhead(*file_, pending_);
       if (ahead) span = *ahead;
@@ -128,6 +123,56 @@ Result<void> CarefulWriter::Flush() {
   pending_.clear();
   pending_bytes_ = 0;
   return {};
+}
+
+Result<void> CarefulWriter::BeginInLog() {
+  if (options_.log == nullptr || file_) return {};
+  Result<std::uint64_t> begun = options_.log->BeginFile(path_, before_);
+  if (!begun) return begun.error();
+  file_ = *begun;
+  return {};
+}
+
+Result<void> CarefulWriter::KeepOldBytes(std::vector<PlannedWrite> writes) {
+  if (options_.log == nullptr) {
+    for (PlannedWrite& write : writes) in_memory_.push_back(std::move(write));
+    return {};
+  }
+  if (Result<void> begun = BeginInLog(); !begun) return begun;
+  Result<LogSpan> ahead = options_.log->WriteAhead(*file_, writes);
+  if (!ahead) return ahead.error();
+  spans_.push_back(*ahead);
+  return {};
+}
+
+Result<std::size_t> CarefulWriter::ReadAt(std::int64_t offset, std::span<std::uint8_t> out) {
+  if (done_) return Finished();
+  return stream_->ReadAt(offset, out);
+}
+
+Result<void> CarefulWriter::Cut(std::int64_t length) {
+  if (done_) return Finished();
+  if (Result<void> flushed = Flush(); !flushed) return flushed;
+  Result<os::FileState> now = stream_->State();
+  Result<void> kept = now ? Result<void>() : Result<void>(now.error());
+  // The bytes cut off go where the old bytes of a write go, a batch at a time, before the cut.
+  for (std::int64_t at = length; kept && at < now->length;) {
+    PlannedWrite piece{at, Bytes(static_cast<std::size_t>(std::min<std::int64_t>(kBatchBytes, now->length - at))), {}};
+    Result<std::size_t> got = stream_->ReadAt(at, piece.old);
+    if (!got) kept = got.error();
+    if (!kept || *got == 0) break;  // shorter already: the cut has less to keep
+    piece.old.resize(*got);
+    at += static_cast<std::int64_t>(*got);
+    std::vector<PlannedWrite> batch;
+    batch.push_back(std::move(piece));
+    kept = KeepOldBytes(std::move(batch));
+  }
+  if (kept) {
+    touched_ = true;
+    kept = stream_->Truncate(length);
+  }
+  if (!kept) PutBack();
+  return kept;
 }
 
 Result<void> CarefulWriter::WriteBatch() {
@@ -188,7 +233,14 @@ Result<void> CarefulWriter::Close() {
   if (done_) return {};
   if (Result<void> flushed = Flush(); !flushed) return flushed;
   Result<void> kept;
-  if (touched_ && options_.keep_mtime) kept = stream_->SetModificationTime(before_.time);
+  if (time_at_close_) {
+    // A change of the time alone is a change to put back too.
+    kept = BeginInLog();
+    touched_ = true;
+    if (kept) kept = stream_->SetModificationTime(*time_at_close_);
+  } else if (touched_ && options_.keep_mtime) {
+    kept = stream_->SetModificationTime(before_.time);
+  }
   if (kept && touched_) kept = stream_->Sync();
   Result<os::FileState> after = touched_ && kept ? stream_->State() : Result<os::FileState>(before_);
   if (!after) kept = after.error();

@@ -63,6 +63,19 @@ class CarefulWriter {
     return Replace(offset, ExactPattern(expected), ExactPattern(replacement));
   }
 
+  // Reads the file as it is on the device at offset: bytes gathered for a batch are not in it
+  // yet, so a caller reads only ahead of its last replacement.
+  Result<std::size_t> ReadAt(std::int64_t offset, std::span<std::uint8_t> out);
+
+  // Cuts the file to length, shorter than it is, after every write taken so far; the bytes
+  // cut off go to the log first (or are kept in memory), to be put back like any other. The
+  // last change before Close(). An error means the file is as it was, and the writer is done.
+  Result<void> Cut(std::int64_t length);
+
+  // The modification time the file gets when it is kept (a put back from a copy), in place of
+  // the one its writes give it; put back with the rest when the file is.
+  void SetTimeAtClose(os::FileTime time) { time_at_close_ = time; }
+
   // True when every write taken so far has reached the file (its batch went).
   bool AllWritten() const { return pending_.empty(); }
 
@@ -77,6 +90,8 @@ class CarefulWriter {
   CarefulWriter(Opener opener, std::unique_ptr<os::UpdateStream> stream, os::FileState before, WriteOptions options,
                 std::filesystem::path path);
   Result<void> Flush();
+  Result<void> BeginInLog();
+  Result<void> KeepOldBytes(std::vector<PlannedWrite> writes);
   Result<void> WriteBatch();
   void PutBackAll(os::UpdateStream& stream);
   static void Restore(os::UpdateStream& stream, const PlannedWrite& write);
@@ -92,6 +107,7 @@ class CarefulWriter {
   std::size_t pending_bytes_ = 0;
   std::vector<LogSpan> spans_;             // the batches written, oldest first, in the log
   std::vector<PlannedWrite> in_memory_;    // or their old bytes, without a log
+  std::optional<os::FileTime> time_at_close_;  // set by SetTimeAtClose
   bool touched_ = false;                   // some write reached the file
   bool done_ = false;                      // closed or put back
 };

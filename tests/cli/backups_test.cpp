@@ -1,7 +1,17 @@
-// Backups: a complete copy before the first write, never over an existing file.
+// Backups: a complete copy before the first write, whole under its name or absent, never
+// over an existing file.
 #include "cli/backups.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <vector>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include "tests/support/temp_dir.h"
 
@@ -14,6 +24,14 @@ class BackupsTest : public ::testing::Test {
  protected:
   testing::TempDir dir_;
   fs::path file_ = dir_ / "data.bin";
+
+  // The names in the folder, to see that nothing was left behind.
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_.path())) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
 };
 
 TEST_F(BackupsTest, CopiesTheFileWholeUnderItsNameAndTheSuffix) {
@@ -53,6 +71,55 @@ TEST_F(BackupsTest, ReportsABackupThatCannotBeMadeAndLeavesNothingBehind) {
   ASSERT_FALSE(made.ok());
   EXPECT_EQ(made.error().message.rfind("not written: cannot make the backup '", 0), 0u) << made.error().message;
 }
+
+// An interrupt part-way through a copy of several pieces: no backup under its name, no
+// temporary left, and the file is not to be written.
+TEST_F(BackupsTest, AnInterruptedCopyLeavesNoBackupAndNoTemporary) {
+  testing::WriteFile(file_, Bytes(3 << 20, 0x5A));
+  int asked = 0;
+  Backups backups(fs::path(".bak"), [&asked] { return ++asked > 2; }, nullptr);
+  const Result<void> made = backups.Before(file_);
+  ASSERT_FALSE(made.ok());
+  EXPECT_EQ(made.error().message, "not written: cannot make the backup '" + (dir_ / "data.bin.bak").string() + "': interrupted");
+  EXPECT_EQ(Names(), std::vector<std::string>{"data.bin"});
+  EXPECT_GT(asked, 2) << "the copy was to be asked between its pieces";
+}
+
+TEST_F(BackupsTest, AnExistingLinkInPlaceOfTheBackupIsNeverFollowedOrReplaced) {
+  testing::WriteFile(file_, "data");
+  const fs::path elsewhere = dir_ / "elsewhere";
+  std::error_code error;
+  fs::create_symlink(elsewhere, dir_ / "data.bin.bak", error);
+  if (error) GTEST_SKIP() << "no symbolic links here: " << error.message();
+  Backups backups(fs::path(".bak"));
+  const Result<void> made = backups.Before(file_);
+  ASSERT_FALSE(made.ok());
+  EXPECT_NE(made.error().message.find("exists already"), std::string::npos) << made.error().message;
+  EXPECT_FALSE(fs::exists(elsewhere)) << "the copy went through the dangling link";
+  EXPECT_TRUE(fs::is_symlink(dir_ / "data.bin.bak"));
+}
+
+#ifndef _WIN32
+TEST_F(BackupsTest, AFifoIsNotARegularFileToBackUp) {
+  ASSERT_EQ(mkfifo(file_.c_str(), 0600), 0);
+  Backups backups(fs::path(".bak"));
+  const Result<void> made = backups.Before(file_);
+  ASSERT_FALSE(made.ok());
+  EXPECT_EQ(made.error().message, "not written: cannot make the backup '" + (dir_ / "data.bin.bak").string() + "': not a regular file");
+  EXPECT_EQ(Names(), std::vector<std::string>{"data.bin"});
+}
+
+TEST_F(BackupsTest, TheBackupKeepsTheFilesPermissionsAndTime) {
+  testing::WriteFile(file_, "data");
+  ASSERT_EQ(chmod(file_.c_str(), 0640), 0);
+  fs::last_write_time(file_, fs::last_write_time(file_) - std::chrono::hours(50) - std::chrono::nanoseconds(123'457));
+  Backups backups(fs::path(".bak"));
+  ASSERT_TRUE(backups.Before(file_).ok());
+  EXPECT_EQ(fs::status(dir_ / "data.bin.bak").permissions(), fs::status(file_).permissions());
+  EXPECT_EQ(fs::last_write_time(dir_ / "data.bin.bak"), fs::last_write_time(file_));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"data.bin", "data.bin.bak"}));
+}
+#endif
 
 TEST_F(BackupsTest, MakesNothingWithoutASuffix) {
   testing::WriteFile(file_, "data");

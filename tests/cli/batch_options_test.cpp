@@ -11,6 +11,10 @@
 #include <set>
 #include <sstream>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "engine/masked_pattern.h"
 #include "tests/cli/program_run.h"
 #include "tests/support/naive_pattern_set.h"
@@ -344,6 +348,92 @@ TEST_F(BatchOptionsTest, RestoreAfterABackedUpRunLeavesTheTreeAsItWas) {
   EXPECT_TRUE(before == after);
   EXPECT_EQ(Vantrel({"--restore", Arg(tree)}).status, 1) << "nothing left to put back";
 }
+
+// A user's own file with the suffix is never taken: only a backup a run recorded making for
+// that file is put back. Named alone, the user's file is refused with status 2.
+TEST_F(BatchOptionsTest, RestoreTakesOnlyTheBackupsThatARunRecordedMaking) {
+  const fs::path config = File("t/config", "mine");
+  const fs::path own = File("t/config.bak", "old");
+  const fs::path data = File("t/data", "xxAAAAxx");
+  ASSERT_EQ(Vantrel({"-y", "-b", "-f", "41414141", "-r", "42424242", Arg(dir_ / "t")}).status, 0);
+  ASSERT_EQ(testing::ReadText(data), "xxBBBBxx");
+  const ProgramRun restored = Vantrel({"--restore", Arg(dir_ / "t")});
+  EXPECT_EQ(restored.status, 0) << restored.err;
+  EXPECT_EQ(restored.out, Arg(data) + "\n");
+  EXPECT_EQ(restored.err, Arg(own) + ": left alone: no journal of " + std::string(kProgram) + " records it as a backup of '" +
+                              Arg(config) + "'\n");
+  EXPECT_EQ(testing::ReadText(data), "xxAAAAxx");
+  EXPECT_EQ(testing::ReadText(config), "mine");
+  EXPECT_EQ(testing::ReadText(own), "old");
+  const ProgramRun alone = Vantrel({"--restore", Arg(config)});
+  EXPECT_EQ(alone.status, 2);
+  EXPECT_EQ(testing::ReadText(config), "mine");
+  EXPECT_TRUE(fs::exists(own));
+}
+
+// A backup cut short or changed since the run made it is left alone with the reason; the
+// others are put back, growth and all.
+TEST_F(BatchOptionsTest, RestoreChecksThatEachBackupIsWholeBeforePuttingItBack) {
+  const fs::path shorter = File("t/a", "xxAAAAxx");
+  const fs::path changed = File("t/b", "yyAAAAyy");
+  const fs::path grown = File("t/c", "zzAAAA");
+  ASSERT_EQ(Vantrel({"-y", "-b", "-f", "41414141", "-r", "4242424242424242", Arg(dir_ / "t")}).status, 0);
+  ASSERT_EQ(testing::ReadText(grown), "zzBBBBBBBB");
+  testing::WriteFile(dir_ / "t" / "a.bak", "xxAAAAx");
+  testing::WriteFile(dir_ / "t" / "b.bak", "yyAAAAyZ");
+  const ProgramRun restored = Vantrel({"--restore", Arg(dir_ / "t")});
+  EXPECT_EQ(restored.status, 2);
+  EXPECT_EQ(restored.out, Arg(grown) + "\n");
+  EXPECT_NE(restored.err.find(Arg(shorter) + ".bak: left alone: it is not whole: 7 bytes, and the backup made was 8\n"),
+            std::string::npos) << restored.err;
+  EXPECT_NE(restored.err.find(Arg(changed) + ".bak: left alone: its bytes are not the ones backed up (their CRC-32 differs)\n"),
+            std::string::npos) << restored.err;
+  EXPECT_EQ(testing::ReadText(grown), "zzAAAA");
+  EXPECT_EQ(testing::ReadText(shorter), "xxBBBBBBBB");
+  EXPECT_EQ(testing::ReadText(changed), "yyBBBBBBBB");
+  EXPECT_TRUE(fs::exists(dir_ / "t" / "a.bak"));
+}
+
+// A file swapped for a link after the run, to a file out of the tree or to nothing: nothing is
+// written through the link or made at its end, and the backup stays.
+TEST_F(BatchOptionsTest, RestoreNeverWritesThroughALinkNorMakesAFileAtItsEnd) {
+  const fs::path x = File("t/x", "xxAAAAxx");
+  const fs::path y = File("t/y", "yyAAAAyy");
+  const fs::path gone = File("t/gone", "ggAAAAgg");
+  ASSERT_EQ(Vantrel({"-y", "-b", "-f", "41414141", "-r", "42424242", Arg(dir_ / "t")}).status, 0);
+  const fs::path precious = File("out/p", "PRECIOUS");
+  fs::remove(x);
+  fs::remove(y);
+  fs::remove(gone);
+  std::error_code error;
+  fs::create_symlink(precious, x, error);
+  if (error) GTEST_SKIP() << "no symbolic links here: " << error.message();
+  fs::create_symlink(dir_ / "out" / "new", y);
+  const ProgramRun restored = Vantrel({"--restore", Arg(dir_ / "t")});
+  EXPECT_EQ(restored.status, 2);
+  EXPECT_EQ(restored.out, Arg(gone) + "\n") << "a file that is gone is made again";
+  for (const fs::path& link : {x, y}) {
+    EXPECT_NE(restored.err.find(Arg(link) + ": not put back from '" + Arg(link) + ".bak': it is a link, and nothing is written through one\n"),
+              std::string::npos) << restored.err;
+    EXPECT_TRUE(fs::exists(fs::path(link) += ".bak"));
+  }
+  EXPECT_EQ(testing::ReadText(precious), "PRECIOUS");
+  EXPECT_FALSE(fs::exists(dir_ / "out" / "new"));
+  EXPECT_EQ(testing::ReadText(gone), "ggAAAAgg");
+}
+
+#ifndef _WIN32
+TEST_F(BatchOptionsTest, RestoreOverAFifoSaysItIsNotARegularFile) {
+  const fs::path file = File("t/f", "AAAA");
+  ASSERT_EQ(Vantrel({"-y", "-b", "-f", "41414141", "-r", "42424242", Arg(file)}).status, 0);
+  fs::remove(file);
+  ASSERT_EQ(mkfifo(file.c_str(), 0600), 0);
+  const ProgramRun restored = Vantrel({"--restore", Arg(file)});
+  EXPECT_EQ(restored.status, 2);
+  EXPECT_EQ(restored.err, Arg(file) + ": not put back from '" + Arg(file) + ".bak': not a regular file\n");
+  EXPECT_EQ(fs::status(file).type(), fs::file_type::fifo);
+}
+#endif
 
 // --- bad input -----------------------------------------------------------------------------
 

@@ -1,7 +1,8 @@
 #!/bin/bash
 # The faults a user meets, run as a user runs them: an interrupt in the middle of --yes, a
-# size limit half-way through a growing write, a second run with backups. Each leaves the
-# file whole (as it was, or fully patched) and loses no original. Usage: interrupt_cases.sh VANTREL
+# size limit half-way through a growing write or through a backup, an interrupted backup, a
+# second run with backups, a restore through a link or beside a user's own .bak. Each leaves
+# the file whole (as it was, or fully patched) and loses no original. Usage: interrupt_cases.sh VANTREL
 set -u
 V=$1
 work=$(mktemp -d)
@@ -37,6 +38,43 @@ head -c 1018 /dev/zero >h; printf AB >>h; cp h h.orig
 grep -qx "h: File too large" err || fail "size limit: message $(cat err)"
 cmp -s h h.orig || fail "size limit: the file changed ($(stat -c %s h) bytes)"
 
+# A size limit during the backup's copy: no backup under its name, no temporary, the file
+# not written, and --restore then has nothing to cut the file with.
+head -c 1M /dev/urandom >f; printf '\xDE\xAD\xBE\xEF' | dd of=f bs=1 seek=100 conv=notrunc 2>/dev/null; cp f f.orig
+(ulimit -f 512; "$V" -f DEADBEEF -r CAFEBABE -y -b f) 2>err; status=$?
+[ "$status" = 2 ] || fail "backup size limit: status $status"
+grep -qx "f: not written: cannot make the backup 'f.bak': File too large" err || fail "backup size limit: message $(cat err)"
+[ ! -e f.bak ] || fail "backup size limit: f.bak exists ($(stat -c %s f.bak) bytes)"
+ls -a | grep -q '^\.vantrel-' && fail "backup size limit: a temporary is left: $(ls -a)"
+"$V" --restore f 2>err; status=$?
+[ "$status" = 2 ] || fail "restore without a backup: status $status"
+cmp -s f f.orig || fail "backup size limit: the file changed ($(stat -c %s f) bytes)"
+
+# An interrupt during the backup's copy of a big file: the same, or (when the copy was done
+# first) a whole backup and a whole file.
+head -c 128M /dev/zero >g; printf '\xDE\xAD\xBE\xEF' | dd of=g bs=1 seek=100 conv=notrunc 2>/dev/null; cp g g.orig
+env --default-signal=INT "$V" -f DEADBEEF -r CAFEBABE -y -b g >out 2>err &
+sleep 0.15; kill -INT $!; wait $!; status=$?
+ls -a | grep -q '^\.vantrel-' && fail "backup interrupted: a temporary is left: $(ls -a)"
+if [ -e g.bak ]; then
+  echo "note: the copy was done before the interrupt"
+  cmp -s g.bak g.orig || fail "backup interrupted: g.bak is not whole ($(stat -c %s g.bak) bytes)"
+else
+  [ "$status" = 130 ] || fail "backup interrupted: status $status"
+  grep -qx "g: not written: cannot make the backup 'g.bak': interrupted" err || fail "backup interrupted: message $(cat err)"
+  cmp -s g g.orig || fail "backup interrupted: the file changed"
+fi
+rm -f g.bak; cp g.orig g
+
+# A kill -9 during the copy: a backup under its name is whole, or there is none (a temporary
+# may stay behind, under a name no walk with backups takes).
+"$V" -f DEADBEEF -r CAFEBABE -y -b g >out 2>err &
+sleep 0.15; kill -KILL $!; wait $! 2>/dev/null
+if [ -e g.bak ]; then
+  cmp -s g.bak g.orig || fail "backup killed: g.bak is not whole ($(stat -c %s g.bak) bytes)"
+fi
+rm -f g g.orig g.bak .vantrel-*
+
 # Two runs with --backup over a tree: the second does not patch the first one's backup, and
 # --restore gives the original back.
 mkdir t; printf xxAAAAxx >t/c
@@ -62,5 +100,28 @@ if [ "$status" = 130 ] && [ -n "$undo" ]; then
 elif [ "$status" != 0 ]; then
   fail "interrupted tree: status $status, $(cat err)"
 fi
+
+# --restore after the file was swapped for a link out of the tree: nothing is written through
+# the link, and the backup stays.
+mkdir l l/t l/out; cd l
+printf xxAAAAxx >t/x; "$V" --find-ascii AAAA --no-whole-string --replace-ascii BBBB -y -b t >/dev/null
+printf PRECIOUS >out/y; rm t/x; ln -s ../out/y t/x; "$V" --restore t 2>err; status=$?
+[ "$(cat out/y)" = PRECIOUS ] || fail "restore through a link: out/y is $(cat out/y)"
+[ "$status" = 2 ] || fail "restore through a link: status $status"
+grep -qx "t/x: not put back from 't/x.bak': it is a link, and nothing is written through one" err || fail "restore through a link: message $(cat err)"
+[ "$(cat t/x.bak)" = xxAAAAxx ] || fail "restore through a link: the backup is gone"
+# ... and a dangling link: no file is made at its end.
+rm t/x; ln -s ../out/new t/x; "$V" --restore t 2>/dev/null
+[ ! -e out/new ] || fail "restore through a dangling link made out/new"
+cd ..
+
+# A user's own config.bak is never taken by --restore: only the backups a run recorded.
+mkdir u; cd u; printf mine >config; printf old >config.bak; printf xxAAAAxx >d
+"$V" --find-ascii AAAA --no-whole-string --replace-ascii BBBB -y -b . >/dev/null
+"$V" --restore . >out 2>err; status=$?
+[ "$status" = 0 ] || fail "restore beside a user's .bak: status $status"
+[ "$(cat config)$(cat config.bak)$(cat d)" = mineoldxxAAAAxx ] || fail "restore beside a user's .bak: $(cat config) $(cat config.bak) $(cat d)"
+grep -qx "./config.bak: left alone: no journal of vantrel records it as a backup of './config'" err || fail "restore beside a user's .bak: message $(cat err)"
+cd ..
 
 exit $failed

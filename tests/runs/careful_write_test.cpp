@@ -131,6 +131,37 @@ TEST(CarefulWriterSteps, AFailedReadBackOrGrowthOrOverwriteOfOneWriteLeavesTheFi
   }
 }
 
+// What a put back from a copy does: a write inside, the file cut shorter, the copy's time
+// given at the close. Clean, the file is the copy; whichever call fails, the file is left as it
+// was, with its bytes, its length and its time.
+bool WriteCutAndClose(FakeDisk& disk) {
+  Result<CarefulWriter> writer = CarefulWriter::Open(OpenerOf(disk));
+  if (!writer) return false;
+  std::uint8_t probe[4] = {};
+  Result<std::size_t> read = writer->ReadAt(2, probe);
+  if (!read || *read != 4 || Bytes(probe, probe + 4) != ToBytes("BBBB")) return false;
+  if (!writer->Replace(2, ToBytes("BBBB"), ToBytes("AAAA"))) return false;
+  if (!writer->Cut(8)) return false;
+  writer->SetTimeAtClose(os::FileTime{42});
+  return writer->Close().ok();
+}
+
+TEST(CarefulWriterSteps, ACutAndATimeAtTheClosePutBackLikeAnyWrite) {
+  const Bytes grown = ToBytes("xxBBBBxxBBBB");
+  FakeDisk clean{grown, 0, 0, os::FileTime{7}};
+  ASSERT_TRUE(WriteCutAndClose(clean));
+  ASSERT_EQ(clean.content, ToBytes("xxAAAAxx"));
+  ASSERT_EQ(clean.time.ticks, 42);
+  const int calls = clean.calls;
+  ASSERT_GE(calls, 7);
+  for (int step = 1; step <= calls; ++step) {
+    FakeDisk disk{grown, 0, step, os::FileTime{7}};
+    EXPECT_FALSE(WriteCutAndClose(disk)) << "failing call " << step;
+    EXPECT_EQ(disk.content, grown) << "failing call " << step;
+    EXPECT_EQ(disk.time.ticks, 7) << "failing call " << step;
+  }
+}
+
 // A file that reports a length other than what it holds, as a proc or FUSE file does.
 class MisreportingStream : public FakeStream {
  public:
