@@ -5,16 +5,16 @@
 #include <utility>
 
 #include "engine/os/system_error.h"
+#include "engine/os/win32/wide_text.h"
 
 namespace vantrel::os {
 
 // The folder is only checked here: entries below it are opened by path with their own
 // reparse points refused (FILE_FLAG_OPEN_REPARSE_POINT), which needs no handle of the root.
 Result<TreeRoot> TreeRoot::Open(const std::filesystem::path& dir) {
-  std::error_code error;
-  if (!std::filesystem::is_directory(dir, error)) {
-    return MakeSystemError(error ? error.value() : static_cast<int>(ERROR_DIRECTORY));
-  }
+  const DWORD attributes = GetFileAttributesW(win32::ApiPath(dir).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return LastSystemError();
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return MakeSystemError(ERROR_DIRECTORY);
   TreeRoot root;
   root.path_ = dir;
   return root;
