@@ -106,7 +106,7 @@ def target(name, make, work, rng, env):
             check_refusal(args, env, name)
         recovered = run(["--recover"], env)
         listed = [line for line in recovered.stdout.decode().splitlines() if line]
-        nothing = recovered.returncode == 1 and recovered.stderr.decode().endswith("': nothing to recover\n")
+        nothing = recovered.returncode == 1 and recovered.stderr.decode().endswith(" nothing to recover\n")
         if recovered.returncode != 0 and not nothing:
             fail("%s: --recover ended with %d: %s" % (name, recovered.returncode, recovered.stderr.decode()))
         if listed:
