@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "engine/os/read_at.h"
+#include "engine/os/write_at.h"
 #include "engine/os/system_error.h"
 
 namespace vantrel::os {
@@ -52,16 +53,7 @@ JournalFile::~JournalFile() {
 }
 
 Result<void> JournalFile::WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t put = pwrite(static_cast<int>(file_), bytes.data() + done, bytes.size() - done,
-                               static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
-    if (put < 0 && errno == EINTR) continue;
-    if (put < 0) return LastSystemError();
-    if (put == 0) return MakeSystemError(EIO);
-    done += static_cast<std::size_t>(put);
-  }
-  return {};
+  return os::WriteAt(file_, offset, bytes);
 }
 
 Result<std::size_t> JournalFile::ReadAt(std::int64_t offset, std::span<std::uint8_t> out) const {

@@ -11,6 +11,7 @@
 
 #include "engine/os/posix/open_regular_file.h"
 #include "engine/os/read_at.h"
+#include "engine/os/write_at.h"
 #include "engine/os/system_error.h"
 
 namespace vantrel::os {
@@ -36,16 +37,7 @@ Result<std::size_t> UpdateFile::ReadAt(std::int64_t offset, std::span<std::uint8
 }
 
 Result<void> UpdateFile::WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t put = pwrite(static_cast<int>(file_), bytes.data() + done, bytes.size() - done,
-                               static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
-    if (put < 0 && errno == EINTR) continue;
-    if (put < 0) return LastSystemError();
-    if (put == 0) return MakeSystemError(EIO);
-    done += static_cast<std::size_t>(put);
-  }
-  return {};
+  return os::WriteAt(file_, offset, bytes);
 }
 
 Result<void> UpdateFile::Truncate(std::int64_t length) {

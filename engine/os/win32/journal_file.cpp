@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "engine/os/read_at.h"
+#include "engine/os/write_at.h"
 #include "engine/os/system_error.h"
 #include "engine/os/win32/wide_text.h"
 
@@ -55,19 +56,7 @@ JournalFile::~JournalFile() {
 }
 
 Result<void> JournalFile::WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    OVERLAPPED at{};
-    const auto where = static_cast<std::uint64_t>(offset) + done;
-    at.Offset = static_cast<DWORD>(where & 0xFFFFFFFFu);
-    at.OffsetHigh = static_cast<DWORD>(where >> 32);
-    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
-    DWORD put = 0;
-    if (!WriteFile(AsHandle(file_), bytes.data() + done, want, &put, &at)) return LastSystemError();
-    if (put == 0) return MakeSystemError(ERROR_WRITE_FAULT);
-    done += put;
-  }
-  return {};
+  return os::WriteAt(file_, offset, bytes);
 }
 
 Result<std::size_t> JournalFile::ReadAt(std::int64_t offset, std::span<std::uint8_t> out) const {

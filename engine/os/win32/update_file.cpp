@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "engine/os/read_at.h"
+#include "engine/os/write_at.h"
 #include "engine/os/system_error.h"
 #include "engine/os/win32/wide_text.h"
 
@@ -15,15 +16,6 @@ namespace vantrel::os {
 namespace {
 
 HANDLE AsHandle(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
-
-OVERLAPPED At(std::int64_t offset) {
-  OVERLAPPED at{};
-  at.Offset = static_cast<DWORD>(static_cast<std::uint64_t>(offset) & 0xFFFFFFFFu);
-  at.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offset) >> 32);
-  return at;
-}
-
-constexpr DWORD kMaxChunk = 1u << 30;
 
 }  // namespace
 
@@ -56,16 +48,7 @@ Result<std::size_t> UpdateFile::ReadAt(std::int64_t offset, std::span<std::uint8
 }
 
 Result<void> UpdateFile::WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    OVERLAPPED at = At(offset + static_cast<std::int64_t>(done));
-    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, kMaxChunk));
-    DWORD put = 0;
-    if (!WriteFile(AsHandle(file_), bytes.data() + done, want, &put, &at)) return LastSystemError();
-    if (put == 0) return MakeSystemError(ERROR_WRITE_FAULT);
-    done += put;
-  }
-  return {};
+  return os::WriteAt(file_, offset, bytes);
 }
 
 Result<void> UpdateFile::Truncate(std::int64_t length) {
