@@ -7,7 +7,8 @@
 // with wildcards to MaskedPatternFinder (anchors on its fixed bytes); a few together to
 // TeddyFinder; long lists to QGramFinder, with the patterns it cannot take (a short fixed
 // prefix: short, or with wildcards early) in a part of their own. Parts after the first
-// search only as far as the earliest hit so far.
+// search only as far as the earliest hit so far. A set whose patterns all hold a run of
+// fixed bytes rarer than those filters let starts through goes to SharedPartFinder instead.
 #pragma once
 
 #include <cstddef>
@@ -21,6 +22,7 @@
 #include "engine/pattern_finder.h"
 #include "engine/pattern_hit.h"
 #include "engine/qgram_finder.h"
+#include "engine/shared_part_finder.h"
 #include "engine/teddy_finder.h"
 
 namespace vantrel {
@@ -56,7 +58,7 @@ class PatternSetFinder {
     Hit Find(std::span<const std::uint8_t> text) const;
   };
   struct Part {
-    std::variant<PatternFinder, MaskedPatternFinder, TeddyFinder, QGramFinder, AnyBytes> finder;
+    std::variant<PatternFinder, MaskedPatternFinder, TeddyFinder, QGramFinder, AnyBytes, SharedPartFinder> finder;
     std::vector<std::size_t> indices;  // the part's patterns in the set, ascending
     std::size_t max_length = 0;
     Hit Find(std::span<const std::uint8_t> text) const;
@@ -65,6 +67,8 @@ class PatternSetFinder {
   void AddPart(std::vector<std::size_t> indices);
   void AddList(std::vector<std::size_t> indices);
   bool SuitsTeddy(const std::vector<std::size_t>& indices) const;
+  void PreferSharedPart();
+  double FilterCompareRate() const;
 
   std::vector<MaskedPattern> patterns_;
   std::vector<Part> parts_;

@@ -1,0 +1,59 @@
+// A set of patterns that all hold the same run of fixed bytes (SharedPart), searched by
+// looking for the run alone with the single-pattern kernel and comparing the patterns around
+// each place it occurs. Where the run is rare this goes at the kernel's speed, which no
+// filter of the whole set reaches. Find gives what PatternSetFinder gives: the earliest start
+// where a pattern lies wholly in the text and, at that start, the one listed first.
+//
+// The patterns are grouped by where they hold the run, so that one place of the run gives
+// one start per group; within a group, the byte beside the run picks the few patterns to
+// compare.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "engine/masked_pattern.h"
+#include "engine/pattern_finder.h"
+#include "engine/pattern_hit.h"
+#include "engine/shared_part.h"
+
+namespace vantrel {
+
+class SharedPartFinder {
+ public:
+  // patterns: one or more; pattern i holds part.bytes in fixed bytes at part.offsets[i].
+  SharedPartFinder(std::vector<MaskedPattern> patterns, SharedPart part);
+
+  PatternHit Find(std::span<const std::uint8_t> text) const;
+
+  // About how many compares (a look-up of a group, or a pattern compared) each byte of text
+  // costs beyond the kernel's search for the run, where bytes are as common as their rank says.
+  double ExpectedCompareRate() const;
+
+  const SharedPart& part() const { return part_; }
+
+ private:
+  struct Group {
+    std::size_t offset = 0;  // of the run in each pattern of the group
+    std::size_t key = 0;     // the byte (from a start) that picks the patterns: beside the run
+    std::vector<std::size_t> members;     // every pattern of the group, ascending
+    std::array<std::uint32_t, 257> first{};  // chosen_[first[v], first[v+1]): those the key value v lets through
+    std::vector<std::size_t> chosen;
+  };
+
+  static Group MakeGroup(const std::vector<MaskedPattern>& patterns, std::size_t offset, std::size_t run_length,
+                         std::vector<std::size_t> members);
+  // A hit better than `best` among the starts the run at `place` gives, or none.
+  PatternHit Verify(std::span<const std::uint8_t> text, std::size_t place, PatternHit best) const;
+
+  std::vector<MaskedPattern> patterns_;
+  SharedPart part_;
+  PatternFinder run_;
+  std::vector<Group> groups_;  // by offset, highest first: their starts at one place ascend
+  std::size_t max_offset_ = 0;
+};
+
+}  // namespace vantrel
