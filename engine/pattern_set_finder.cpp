@@ -75,11 +75,7 @@ void PatternSetFinder::PreferSharedPart() {
   std::optional<SharedPart> shared = FindSharedPart(patterns_);
   if (!shared) return;
   SharedPartFinder finder(patterns_, std::move(*shared));
-  if (finder.ExpectedCompareRate() >= FilterCompareRate()) return;
-  std::vector<std::size_t> all(patterns_.size());
-  for (std::size_t i = 0; i < all.size(); ++i) all[i] = i;
-  parts_.clear();
-  parts_.push_back(Part{std::move(finder), std::move(all), max_length_});
+  if (finder.ExpectedCompareRate() < FilterCompareRate()) shared_.emplace(std::move(finder));
 }
 
 // About how many compares each byte of text costs the parts, as SharedPartFinder counts them:
@@ -139,6 +135,15 @@ void PatternSetFinder::AddPart(std::vector<std::size_t> indices) {
 }
 
 PatternSetFinder::Hit PatternSetFinder::Find(std::span<const std::uint8_t> text) const {
+  if (!shared_) return FindInParts(text);
+  const SharedScan scan = shared_->Find(text);
+  if (scan.hit.found() || scan.decided >= text.size()) return scan.hit;
+  Hit rest = FindInParts(text.subspan(scan.decided));
+  if (rest.found()) rest.offset += static_cast<std::int64_t>(scan.decided);
+  return rest;
+}
+
+PatternSetFinder::Hit PatternSetFinder::FindInParts(std::span<const std::uint8_t> text) const {
   Hit best;
   for (const Part& part : parts_) {
     std::span<const std::uint8_t> view = text;
@@ -177,9 +182,10 @@ PatternSetFinder::Hit PatternSetFinder::AnyBytes::Find(std::span<const std::uint
 
 std::vector<const char*> PatternSetFinder::Plan() const {
   std::vector<const char*> names;
+  if (shared_) names.push_back("SharedPartFinder");
   for (const Part& part : parts_) {
     static constexpr const char* kNames[] = {"PatternFinder", "MaskedPatternFinder", "TeddyFinder", "QGramFinder",
-                                             "AnyBytes", "SharedPartFinder"};
+                                             "AnyBytes"};
     names.push_back(kNames[part.finder.index()]);
   }
   return names;

@@ -8,11 +8,13 @@
 // TeddyFinder; long lists to QGramFinder, with the patterns it cannot take (a short fixed
 // prefix: short, or with wildcards early) in a part of their own. Parts after the first
 // search only as far as the earliest hit so far. A set whose patterns all hold a run of
-// fixed bytes rarer than those filters let starts through goes to SharedPartFinder instead.
+// fixed bytes rarer than those filters let starts through goes to SharedPartFinder first,
+// and on to the parts from where it stops, if the run turns out common in a text.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <variant>
 #include <vector>
@@ -58,7 +60,7 @@ class PatternSetFinder {
     Hit Find(std::span<const std::uint8_t> text) const;
   };
   struct Part {
-    std::variant<PatternFinder, MaskedPatternFinder, TeddyFinder, QGramFinder, AnyBytes, SharedPartFinder> finder;
+    std::variant<PatternFinder, MaskedPatternFinder, TeddyFinder, QGramFinder, AnyBytes> finder;
     std::vector<std::size_t> indices;  // the part's patterns in the set, ascending
     std::size_t max_length = 0;
     Hit Find(std::span<const std::uint8_t> text) const;
@@ -69,9 +71,11 @@ class PatternSetFinder {
   bool SuitsTeddy(const std::vector<std::size_t>& indices) const;
   void PreferSharedPart();
   double FilterCompareRate() const;
+  Hit FindInParts(std::span<const std::uint8_t> text) const;
 
   std::vector<MaskedPattern> patterns_;
   std::vector<Part> parts_;
+  std::optional<SharedPartFinder> shared_;  // searches first, when the set has it
   std::size_t min_length_ = 0;
   std::size_t max_length_ = 0;
 };

@@ -39,24 +39,35 @@ SharedPartFinder::Group SharedPartFinder::MakeGroup(const std::vector<MaskedPatt
   return group;
 }
 
-PatternHit SharedPartFinder::Find(std::span<const std::uint8_t> text) const {
+SharedScan SharedPartFinder::Find(std::span<const std::uint8_t> text) const {
   const std::size_t run = part_.bytes.size();
   PatternHit best;
+  std::size_t cost = 0;
   for (std::size_t from = 0;;) {
     // Once a hit is found, only places of the run that give an earlier start still count.
     std::size_t end = text.size();
     if (best.found()) end = std::min(end, static_cast<std::size_t>(best.offset) + max_offset_ + run);
-    if (from + run > end) return best;
+    if (from + run > end) return {best, text.size()};
+    if (!best.found() && TooCostly(cost, from)) return {best, from > max_offset_ ? from - max_offset_ : 0};
     const std::int64_t found = run_.Find(text.subspan(from, end - from));
-    if (found < 0) return best;
+    if (found < 0) return {best, text.size()};
     const std::size_t place = from + static_cast<std::size_t>(found);
-    best = Verify(text, place, best);
+    best = Verify(text, place, best, cost);
     from = place + 1;
   }
 }
 
-PatternHit SharedPartFinder::Verify(std::span<const std::uint8_t> text, std::size_t place, PatternHit best) const {
+// A place of the run weighs eight compares (the kernel stops and starts again); a start-up
+// allowance lets short texts and the first stretch of a long one go without a count.
+bool SharedPartFinder::TooCostly(std::size_t cost, std::size_t searched) {
+  return cost > kCostAllowance + (searched >> 3);
+}
+
+PatternHit SharedPartFinder::Verify(std::span<const std::uint8_t> text, std::size_t place, PatternHit best,
+                                    std::size_t& cost) const {
+  cost += kPlaceCost;
   for (const Group& group : groups_) {
+    ++cost;
     if (group.offset > place) continue;
     const std::size_t s = place - group.offset;
     if (best.found() && static_cast<std::int64_t>(s) > best.offset) break;
@@ -67,7 +78,7 @@ PatternHit SharedPartFinder::Verify(std::span<const std::uint8_t> text, std::siz
       it = group.chosen.data() + group.first[key];
       end = group.chosen.data() + group.first[key + 1];
     }
-    for (; it != end; ++it) {
+    for (; it != end; ++it, ++cost) {
       if (best.found() && static_cast<std::int64_t>(s) == best.offset && *it >= best.index) break;
       const MaskedPattern& p = patterns_[*it];
       if (s + p.size() <= text.size() && MatchesAt(p, text.data() + s)) {

@@ -83,7 +83,14 @@ void ExpectAllAgree(const Bytes& text, const Patterns& patterns, const std::stri
     }
   }
   if (std::optional<SharedPart> shared = FindSharedPart(patterns)) {
-    ASSERT_EQ(SharedPartFinder(patterns, *shared).Find(text), expected) << "shared part " << context;
+    const SharedScan scan = SharedPartFinder(patterns, *shared).Find(text);
+    if (scan.decided < text.size()) {  // stopped: nothing starts before where it stopped
+      ASSERT_FALSE(scan.hit.found()) << "shared part " << context;
+      ASSERT_TRUE(!expected.found() || expected.offset >= static_cast<std::int64_t>(scan.decided))
+          << "shared part stopped at " << scan.decided << " " << context;
+    } else {
+      ASSERT_EQ(scan.hit, expected) << "shared part " << context;
+    }
   }
   if (patterns.size() == 1) ExpectSingleAgrees(text, patterns.front(), expected.offset, context);
 }
@@ -286,6 +293,20 @@ TEST(PatternSetFinder, AgreesOnSetsThatAllHoldOneRun) {
   }
 }
 
+// A text full of the shared run, where its search stops at some place: a pattern that holds
+// the run late (its first bytes only half known, so the run's places before lie within it)
+// and starts just before that place must still be found, wherever it is.
+TEST(PatternSetFinder, AgreesWhereTheSearchForTheSharedRunStops) {
+  const Patterns patterns = {Text("_zqx"), Hex("7? 7? 5? 7? 7? 5? 41 42 5F 7A 71")};
+  for (std::size_t planted = 1; planted < 900; planted += 3) {
+    Bytes text;
+    for (int k = 0; k < 400; ++k) text.insert(text.end(), {'_', 'z', 'q'});
+    text[planted + 6] = 'A';
+    text[planted + 7] = 'B';
+    ExpectAllAgree(text, patterns, "planted at " + std::to_string(planted));
+  }
+}
+
 TEST(FindSharedPart, TakesARunEveryPatternHoldsInFixedBytes) {
   const auto part = [](const Patterns& patterns) {
     const std::optional<SharedPart> shared = FindSharedPart(patterns);
@@ -352,8 +373,15 @@ TEST(PatternSetFinder, ChoosesTheSearchThatSuitsTheSet) {
     bytes.push_back('q');
     rare.push_back(ExactPattern(bytes));
   }
-  EXPECT_EQ(plan(rare), Plan{"SharedPartFinder"});
+  EXPECT_EQ(plan(rare), (Plan{"SharedPartFinder", "QGramFinder"}));
   EXPECT_EQ(plan(common), Plan{"QGramFinder"});
+  // A text full of the run that the ranks took for rare: the search goes on with the q-grams.
+  Bytes text;
+  for (int k = 0; k < 4000; ++k) text.insert(text.end(), {'a', '_', 'z', 'q'});
+  const std::size_t planted = text.size() - 40;
+  std::copy(rare[7].bytes.begin(), rare[7].bytes.end(), text.begin() + static_cast<std::ptrdiff_t>(planted));
+  ExpectAllAgree(text, rare, "a text full of the shared run");
+  EXPECT_EQ(PatternSetFinder(rare).Find(text), At(static_cast<std::int64_t>(planted), 7));
 }
 
 }  // namespace
