@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "cli/help_text.h"
-#include "engine/search_kernels.h"
-#include "engine/teddy_finder.h"
+#include "search/search_kernels.h"
+#include "search/teddy_finder.h"
 
 namespace vantrel::cli {
 namespace {

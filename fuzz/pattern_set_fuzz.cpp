@@ -14,11 +14,11 @@
 #include <random>
 #include <vector>
 
-#include "engine/masked_kernels.h"
-#include "engine/masked_pattern_finder.h"
-#include "engine/pattern_set_finder.h"
-#include "engine/qgram_finder.h"
-#include "engine/teddy_finder.h"
+#include "search/masked_kernels.h"
+#include "search/masked_pattern_finder.h"
+#include "search/pattern_set_finder.h"
+#include "search/qgram_finder.h"
+#include "search/teddy_finder.h"
 #include "fuzz/check.h"
 #include "tests/support/naive_pattern_set.h"
 

@@ -14,12 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "engine/occurrence_search.h"
-#include "engine/find_in_file.h"
-#include "engine/os/mapped_file.h"
-#include "engine/pattern_finder.h"
-#include "engine/quick_search.h"
-#include "engine/search_kernels.h"
+#include "files/occurrence_search.h"
+#include "files/find_in_file.h"
+#include "platform/mapped_file.h"
+#include "search/pattern_finder.h"
+#include "search/quick_search.h"
+#include "search/search_kernels.h"
 #include "fuzz/check.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "ui/dialog_run_host.h"
 
-#include "engine/os/win32/wide_text.h"
+#include "platform/wide_text.h"
 #include "res/resource.h"
 
 namespace vantrel::ui {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "res/resource.h"
-#include "engine/os/win32/wide_text.h"
+#include "platform/wide_text.h"
 #include "runs/messages.h"
 #include "runs/walk_directory.h"
 #include "ui/dialog_run_host.h"

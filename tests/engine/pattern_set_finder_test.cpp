@@ -3,7 +3,7 @@
 // with wildcards). Seed cases padded to every alignment, random sets over tiny alphabets
 // (overlapping and near matches are common there), long lists, long patterns, and hits in
 // the last bytes of a text, where the SIMD kernels hand over to their tails.
-#include "engine/pattern_set_finder.h"
+#include "search/pattern_set_finder.h"
 
 #include <gtest/gtest.h>
 
@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/masked_kernels.h"
-#include "engine/masked_pattern_finder.h"
-#include "engine/qgram_finder.h"
-#include "engine/teddy_finder.h"
+#include "search/masked_kernels.h"
+#include "search/masked_pattern_finder.h"
+#include "search/qgram_finder.h"
+#include "search/teddy_finder.h"
 #include "tests/support/naive_pattern_set.h"
 #include "tests/support/random_bytes.h"
 #include "tests/support/temp_dir.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "engine/os/path_text.h"
+#include "platform/path_text.h"
 #include "runs/run_file.h"
 #include "runs/walk_directory.h"
 #include "tests/support/expected_texts.h"

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "engine/os/path_text.h"
+#include "platform/path_text.h"
 #include "tests/support/expected_texts.h"
 #include "tests/support/scripted_host.h"
 #include "tests/support/temp_dir.h"

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "engine/os/path_text.h"
-#include "engine/os/win32/wide_text.h"
+#include "platform/path_text.h"
+#include "platform/wide_text.h"
 #include "res/resource.h"
 #include "tests/support/expected_texts.h"
 #include "tests/support/temp_dir.h"
