@@ -55,7 +55,7 @@ void CheckKernels(const Bytes& text, const Bytes& pattern, std::int64_t expected
     FUZZ_CHECK(kernels::FindSse2(text.data(), text.size(), pattern.data(), n, anchors) == expected);
 #endif
 #if defined(__x86_64__)
-    if (kernels::HaveAvx2()) FUZZ_CHECK(kernels::FindAvx2(text.data(), text.size(), pattern.data(), n, anchors) == expected);
+    if (Available(InstructionSet::kAvx2)) FUZZ_CHECK(kernels::FindAvx2(text.data(), text.size(), pattern.data(), n, anchors) == expected);
 #endif
   }
 }

@@ -26,7 +26,7 @@ VANTREL_AVX2 inline __m256i Equal(const std::uint8_t* at, const Needles& needles
 
 // Bytes set to 0xFF where the anchors agree, for the 32 starts from `at`.
 template <bool kMasked, bool kThree>
-VANTREL_AVX2 inline __m256i Agree(const std::uint8_t* at, const Anchors& anchors, const Needles& needles) {
+VANTREL_AVX2 inline __m256i Agree(const std::uint8_t* at, const MaskedAnchors& anchors, const Needles& needles) {
   __m256i agree = _mm256_and_si256(Equal<kMasked>(at + anchors.position[0], needles, 0),
                                    Equal<kMasked>(at + anchors.position[1], needles, 1));
   if constexpr (kThree) agree = _mm256_and_si256(agree, Equal<kMasked>(at + anchors.position[2], needles, 2));
@@ -56,7 +56,7 @@ inline bool TooManyFailures(std::size_t failed, std::size_t searched) { return f
 
 // The 256 starts from s; the common case, no start passing, costs one test and one branch.
 template <bool kMasked, bool kThree>
-VANTREL_AVX2 inline std::int64_t Step256(const std::uint8_t* text, std::size_t s, const Anchors& anchors,
+VANTREL_AVX2 inline std::int64_t Step256(const std::uint8_t* text, std::size_t s, const MaskedAnchors& anchors,
                                          const Needles& needles, const MaskedPattern& pattern, std::size_t& failed) {
   // Written out: a loop over an array of eight left them in memory, not in registers.
   const __m256i a = Agree<kMasked, kThree>(text + s, anchors, needles);
@@ -78,7 +78,7 @@ VANTREL_AVX2 inline std::int64_t Step256(const std::uint8_t* text, std::size_t s
 
 template <bool kMasked>
 VANTREL_AVX2 std::int64_t Scan(const std::uint8_t* text, std::size_t length, const MaskedPattern& pattern,
-                               const Anchors& anchors) {
+                               const MaskedAnchors& anchors) {
   const std::size_t n = pattern.size();
   if (length < n) return -1;
   const std::size_t starts = length - n + 1;  // a step of starts s..s+k reads up to s+k+n-1
@@ -110,7 +110,7 @@ VANTREL_AVX2 std::int64_t Scan(const std::uint8_t* text, std::size_t length, con
 }  // namespace
 
 VANTREL_AVX2 std::int64_t FindAvx2(const std::uint8_t* text, std::size_t length, const MaskedPattern& pattern,
-                                   const Anchors& anchors) {
+                                   const MaskedAnchors& anchors) {
   return anchors.masked ? Scan<true>(text, length, pattern, anchors) : Scan<false>(text, length, pattern, anchors);
 }
 

@@ -15,7 +15,7 @@ struct Needles {
 
 // Bits set where all three anchors agree, for the 16 starts from `at`.
 template <bool kMasked>
-inline std::uint32_t AnchorMask(const std::uint8_t* at, const Anchors& anchors, const Needles& needles) {
+inline std::uint32_t AnchorMask(const std::uint8_t* at, const MaskedAnchors& anchors, const Needles& needles) {
   __m128i agree = _mm_set1_epi8(-1);
   for (std::size_t k = 0; k < 3; ++k) {
     __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + anchors.position[k]));
@@ -37,7 +37,7 @@ inline std::int64_t Verify(const std::uint8_t* text, std::size_t base, std::uint
 }
 
 template <bool kMasked>
-std::int64_t Scan(const std::uint8_t* text, std::size_t length, const MaskedPattern& pattern, const Anchors& anchors) {
+std::int64_t Scan(const std::uint8_t* text, std::size_t length, const MaskedPattern& pattern, const MaskedAnchors& anchors) {
   const std::size_t n = pattern.size();
   if (length < n) return -1;
   const std::size_t starts = length - n + 1;  // a block of starts s..s+k reads up to s+k+n-1
@@ -66,7 +66,7 @@ std::int64_t Scan(const std::uint8_t* text, std::size_t length, const MaskedPatt
 }  // namespace
 
 std::int64_t FindSse2(const std::uint8_t* text, std::size_t length, const MaskedPattern& pattern,
-                      const Anchors& anchors) {
+                      const MaskedAnchors& anchors) {
   return anchors.masked ? Scan<true>(text, length, pattern, anchors) : Scan<false>(text, length, pattern, anchors);
 }
 

@@ -19,7 +19,7 @@ int AnchorCost(const MaskedPattern& pattern, std::size_t i) {
 
 }  // namespace
 
-Anchors ChooseMaskedAnchors(const MaskedPattern& pattern) {
+MaskedAnchors ChooseMaskedAnchors(const MaskedPattern& pattern) {
   const std::size_t n = pattern.size();
   std::array<std::size_t, 3> taken{};
   std::size_t count = 0;
@@ -45,7 +45,7 @@ Anchors ChooseMaskedAnchors(const MaskedPattern& pattern) {
     taken[count] = best;
   }
   if (count == 0) count = 1;  // nothing known: an anchor that lets every start through
-  Anchors anchors;
+  MaskedAnchors anchors;
   for (std::size_t k = 0; k < 3; ++k) {
     const std::size_t i = taken[k < count ? k : count - 1];
     anchors.position[k] = i;
@@ -57,7 +57,7 @@ Anchors ChooseMaskedAnchors(const MaskedPattern& pattern) {
 }
 
 std::int64_t FindPortable(const std::uint8_t* text, std::size_t length, const MaskedPattern& pattern,
-                          const Anchors& anchors) {
+                          const MaskedAnchors& anchors) {
   const std::size_t n = pattern.size();
   if (length < n) return -1;
   const std::size_t starts = length - n + 1;
@@ -77,15 +77,22 @@ std::int64_t FindPortable(const std::uint8_t* text, std::size_t length, const Ma
   return -1;
 }
 
-FindFunction BestKernel() {
+MaskedFindFunction KernelFor(InstructionSet set) {
+  switch (set) {
 #if defined(__x86_64__)
-  if (kernels::HaveAvx2()) return FindAvx2;
+    case InstructionSet::kAvx2:
+      return FindAvx2;
 #endif
 #if defined(__SSE2__)
-  return FindSse2;
-#else
-  return FindPortable;
+    case InstructionSet::kSse2:
+    case InstructionSet::kSsse3:  // no kernel of its own: the SSE2 one is the best below AVX2
+      return FindSse2;
 #endif
+    default:
+      return FindPortable;
+  }
 }
+
+MaskedFindFunction BestKernel() { return KernelFor(BestInstructionSet()); }
 
 }  // namespace vantrel::masked_kernels

@@ -12,7 +12,7 @@ bool NothingKnown(const MaskedPattern& pattern) {
 
 }  // namespace
 
-MaskedPatternFinder::MaskedPatternFinder(MaskedPattern pattern, masked_kernels::FindFunction kernel)
+MaskedPatternFinder::MaskedPatternFinder(MaskedPattern pattern, masked_kernels::MaskedFindFunction kernel)
     : pattern_(std::move(pattern)),
       anchors_(masked_kernels::ChooseMaskedAnchors(pattern_)),
       kernel_(kernel),

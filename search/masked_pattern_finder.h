@@ -14,7 +14,7 @@ class MaskedPatternFinder {
  public:
   // pattern: at least one byte.
   explicit MaskedPatternFinder(MaskedPattern pattern,
-                               masked_kernels::FindFunction kernel = masked_kernels::BestKernel());
+                               masked_kernels::MaskedFindFunction kernel = masked_kernels::BestKernel());
 
   // The first start s with text[s, s+n) matching the pattern, or -1.
   std::int64_t Find(std::span<const std::uint8_t> text) const;
@@ -24,8 +24,8 @@ class MaskedPatternFinder {
 
  private:
   MaskedPattern pattern_;
-  masked_kernels::Anchors anchors_;
-  masked_kernels::FindFunction kernel_;
+  masked_kernels::MaskedAnchors anchors_;
+  masked_kernels::MaskedFindFunction kernel_;
   bool anything_;  // no bit known: matches at every start
 };
 

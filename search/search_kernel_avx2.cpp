@@ -95,8 +95,6 @@ FilterStop FilterAvx2(const std::uint8_t* text, std::size_t from, std::size_t st
 
 }  // namespace
 
-bool HaveAvx2() { return __builtin_cpu_supports("avx2") != 0; }
-
 std::int64_t FindAvx2(const std::uint8_t* text, std::size_t length, const std::uint8_t* pattern, std::size_t n,
                       Anchors anchors) {
   return FindWithFilter(FilterAvx2, text, length, pattern, n, anchors);

@@ -64,15 +64,22 @@ Anchors PlanFor(Anchors chosen, std::size_t length) {
   return chosen;
 }
 
-FindFunction BestKernel() {
+FindFunction KernelFor(InstructionSet set) {
+  switch (set) {
 #if defined(__x86_64__)
-  if (HaveAvx2()) return FindAvx2;
+    case InstructionSet::kAvx2:
+      return FindAvx2;
 #endif
 #if defined(__SSE2__)
-  return FindSse2;
-#else
-  return FindWithMemchr;
+    case InstructionSet::kSse2:
+    case InstructionSet::kSsse3:  // no kernel of its own: the SSE2 one is the best below AVX2
+      return FindSse2;
 #endif
+    default:
+      return FindWithMemchr;
+  }
 }
+
+FindFunction BestKernel() { return KernelFor(BestInstructionSet()); }
 
 }  // namespace vantrel::kernels

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "search/byte_rank.h"
+#include "search/instruction_sets.h"
 
 namespace vantrel::kernels {
 
@@ -27,10 +28,12 @@ std::int64_t FindSse2(const std::uint8_t* text, std::size_t length, const std::u
 #if defined(__x86_64__)
 std::int64_t FindAvx2(const std::uint8_t* text, std::size_t length, const std::uint8_t* pattern, std::size_t n,
                       Anchors anchors);
-bool HaveAvx2();
 #endif
 
-// The fastest kernel this processor runs.
+// The kernel written for set (the portable one for a set without its own kernel).
+FindFunction KernelFor(InstructionSet set);
+
+// The fastest kernel this processor runs: KernelFor(BestInstructionSet()).
 FindFunction BestKernel();
 
 // The chosen anchors as the filter should use them on a text of this length. A text that

@@ -144,13 +144,10 @@ PatternHit ScanPortable(const TeddyFinder& finder, const std::uint8_t* text, std
 }  // namespace
 
 std::vector<TeddyFinder::Kernel> TeddyFinder::AvailableKernels() {
-  std::vector<Kernel> kernels = {Kernel::kPortable};
-#if defined(__SSE2__)
-  if (teddy_kernels::HaveSsse3()) kernels.push_back(Kernel::kSsse3);
-#endif
-#if defined(__x86_64__)
-  if (__builtin_cpu_supports("avx2") != 0) kernels.push_back(Kernel::kAvx2);
-#endif
+  std::vector<Kernel> kernels;
+  for (const InstructionSet set : AvailableInstructionSets()) {
+    if (set != InstructionSet::kSse2) kernels.push_back(set);
+  }
   return kernels;
 }
 

@@ -17,6 +17,7 @@
 
 #include "text/masked_pattern.h"
 #include "search/pattern_hit.h"
+#include "search/instruction_sets.h"
 
 namespace vantrel {
 
@@ -34,7 +35,8 @@ struct TeddyTables {
 class TeddyFinder {
  public:
   static constexpr std::size_t kBuckets = 8;
-  enum class Kernel { kPortable, kSsse3, kAvx2 };
+  // Teddy has kernels for the portable loop, SSSE3 and AVX2.
+  using Kernel = InstructionSet;
 
   // Every kernel this processor runs, the best last.
   static std::vector<Kernel> AvailableKernels();
@@ -73,7 +75,6 @@ struct TeddyScan {
 
 namespace teddy_kernels {
 #if defined(__SSE2__)
-bool HaveSsse3();
 TeddyScan ScanSsse3(const TeddyFinder& finder, const std::uint8_t* text, std::size_t length);
 #endif
 #if defined(__x86_64__)

@@ -77,8 +77,6 @@ VANTREL_SSSE3 TeddyScan Scan(const TeddyFinder& finder, const std::uint8_t* text
 
 }  // namespace
 
-bool HaveSsse3() { return __builtin_cpu_supports("ssse3") != 0; }
-
 TeddyScan ScanSsse3(const TeddyFinder& finder, const std::uint8_t* text, std::size_t length) {
   switch (finder.tables().count) {
     case 1:

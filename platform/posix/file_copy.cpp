@@ -17,7 +17,7 @@
 #include "platform/posix/open_regular_file.h"
 #include "platform/read_at.h"
 #include "platform/system_error.h"
-#include "runs/crc32.h"
+#include "platform/crc32.h"
 
 namespace vantrel::os {
 namespace {

@@ -12,7 +12,7 @@
 #include "platform/read_at.h"
 #include "platform/system_error.h"
 #include "platform/wide_text.h"
-#include "runs/crc32.h"
+#include "platform/crc32.h"
 
 namespace vantrel::os {
 namespace {

@@ -31,13 +31,13 @@ MaskedPattern Text(std::string_view text) { return ExactPattern(ToBytes(text)); 
 MaskedPattern Hex(std::string_view hex) { return ParseHexPattern(hex).pattern; }
 PatternHit At(std::int64_t offset, std::size_t index) { return PatternHit{offset, index}; }
 
-std::vector<masked_kernels::FindFunction> MaskedKernels() {
-  std::vector<masked_kernels::FindFunction> all = {masked_kernels::FindPortable};
+std::vector<masked_kernels::MaskedFindFunction> MaskedKernels() {
+  std::vector<masked_kernels::MaskedFindFunction> all = {masked_kernels::FindPortable};
 #if defined(__SSE2__)
   all.push_back(masked_kernels::FindSse2);
 #endif
 #if defined(__x86_64__)
-  if (__builtin_cpu_supports("avx2") != 0) all.push_back(masked_kernels::FindAvx2);
+  if (Available(InstructionSet::kAvx2)) all.push_back(masked_kernels::FindAvx2);
 #endif
   return all;
 }
@@ -47,7 +47,7 @@ std::vector<masked_kernels::FindFunction> MaskedKernels() {
 void ExpectSingleAgrees(const Bytes& text, const MaskedPattern& pattern, std::int64_t expected,
                         const std::string& context) {
   ASSERT_EQ(MaskedPatternFinder(pattern).Find(text), expected) << context;
-  masked_kernels::Anchors ends;
+  masked_kernels::MaskedAnchors ends;
   const std::size_t n = pattern.size();
   ends.position = {n - 1, 0, n / 2};
   for (std::size_t k = 0; k < 3; ++k) {
@@ -55,8 +55,8 @@ void ExpectSingleAgrees(const Bytes& text, const MaskedPattern& pattern, std::in
     ends.mask[k] = pattern.mask[ends.position[k]];
   }
   ends.masked = true;
-  const masked_kernels::Anchors chosen = masked_kernels::ChooseMaskedAnchors(pattern);
-  for (const masked_kernels::FindFunction kernel : MaskedKernels()) {
+  const masked_kernels::MaskedAnchors chosen = masked_kernels::ChooseMaskedAnchors(pattern);
+  for (const masked_kernels::MaskedFindFunction kernel : MaskedKernels()) {
     ASSERT_EQ(kernel(text.data(), text.size(), pattern, chosen), expected) << "chosen anchors " << context;
     ASSERT_EQ(kernel(text.data(), text.size(), pattern, ends), expected) << "end anchors " << context;
   }

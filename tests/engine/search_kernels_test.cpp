@@ -32,7 +32,7 @@ std::vector<NamedKernel> AvailableKernels() {
   all.push_back({"sse2", kernels::FindSse2});
 #endif
 #if defined(__x86_64__)
-  if (kernels::HaveAvx2()) all.push_back({"avx2", kernels::FindAvx2});
+  if (Available(InstructionSet::kAvx2)) all.push_back({"avx2", kernels::FindAvx2});
 #endif
   return all;
 }

@@ -23,16 +23,15 @@ void SetBytesAsHex(BoxAccess& boxes, BoxId hex, const Bytes& bytes) {
   boxes.SetNarrow(hex, text);
 }
 
-// The pattern of a hex box, as the run would decode it.
-Bytes ReadHexBytes(BoxAccess& boxes, BoxId hex) { return HexTextToBytes(boxes.ReadNarrow(hex)); }
-
 char16_t HexDigitUnit(unsigned value) { return static_cast<char16_t>(value < 10 ? u'0' + value : u'A' + value - 10); }
 
 void ShowForm(BoxAccess& boxes, TextForm form, BoxId hex, BoxId dst) {
-  boxes.SetWide(dst, FormBytesToText(form, ReadHexBytes(boxes, hex), boxes.AnsiCodePage()));
+  boxes.SetWide(dst, FormBytesToText(form, HexBoxBytes(boxes, hex), boxes.AnsiCodePage()));
 }
 
 }  // namespace
+
+Bytes HexBoxBytes(BoxAccess& boxes, BoxId hex) { return HexTextToBytes(boxes.ReadNarrow(hex)); }
 
 void AnsiToHex(BoxAccess& boxes, BoxId src, BoxId hex) {
   SetBytesAsHex(boxes, hex, TextToFormBytes(TextForm::kAnsi, boxes.ReadWide(src), boxes.AnsiCodePage(), kBoxReadLimit).bytes);

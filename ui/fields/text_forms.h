@@ -4,38 +4,10 @@
 // the tests a fake set.
 #pragma once
 
-#include <string>
-#include <string_view>
-
-#include "platform/codepage.h"
+#include "text/hex_text.h"
+#include "ui/fields/box_access.h"
 
 namespace vantrel {
-
-// Box identifiers are the dialog's control ids (IDC_FIND_HEX and so on).
-using BoxId = int;
-
-// The operations on the boxes that the conversions need.
-class BoxAccess {
- public:
-  virtual ~BoxAccess() = default;
-
-  // The box text in the ANSI code page, at most 259 bytes (cut at a character boundary).
-  virtual std::string ReadNarrow(BoxId box) = 0;
-  // The box text as UTF-16, at most 259 code units.
-  virtual std::u16string ReadWide(BoxId box) = 0;
-  // Sets the box text from narrow text in the ANSI code page.
-  virtual void SetNarrow(BoxId box, std::string_view text) = 0;
-  // Sets the box text from UTF-16.
-  virtual void SetWide(BoxId box, std::u16string_view text) = 0;
-  // The end of the box's selection: the caret position when nothing is selected.
-  virtual int SelectionEnd(BoxId box) = 0;
-  // Sets an empty selection at position; a position past the end goes to the end.
-  virtual void SetCaret(BoxId box, int position) = 0;
-  // The state of "完整字符串": whether a text form gets a terminating zero.
-  virtual bool WholeString() = 0;
-  // The ANSI code page the "ASCII" boxes are in.
-  virtual os::CodePage AnsiCodePage() = 0;
-};
 
 // Text form to hex: the source box's bytes as normal hex text in the hex box, with " 00"
 // (ANSI, UTF-8) or " 00 00" (UTF-16LE) appended when whole string is on.
@@ -52,5 +24,9 @@ void HexToUnicode(BoxAccess& boxes, BoxId hex, BoxId dst);
 // Rewrites a hex box in normal form and puts the caret one further than it was (unless it
 // was at 0), so it stays behind the digit just typed when a space is inserted before it.
 void ReformatHexBox(BoxAccess& boxes, BoxId box);
+
+// The pattern a hex box holds, read as every box is read: the field sync and the run that
+// takes the pattern from the box see the same bytes.
+Bytes HexBoxBytes(BoxAccess& boxes, BoxId hex);
 
 }  // namespace vantrel

@@ -1,4 +1,4 @@
-#include "runs/crc32.h"
+#include "platform/crc32.h"
 
 #include <array>
 
