@@ -1,5 +1,6 @@
 #include "ui/dialog_run_host.h"
 
+#include "platform/wide_text.h"
 #include "res/resource.h"
 #include "ui/dialog_box_access.h"
 #include "ui/fields/text_forms.h"
