@@ -4,6 +4,7 @@
 #   bench/compare.sh             everything (about 25 minutes on 2 cores)
 #   RUNS=5 (default) runs per command; SKIP="kernel file tree system yes journal sets memory" skips parts
 #   TREE_FILES=40000, JOURNAL_MIB=1024 (default): the sizes of the journal rows, for a scaled run
+#   BEFORE=PATH: another vantrel (an earlier build) as one more peer in the patch-list rows
 # Each pair of commands runs in turn, A B A B ..., after a warm-up that makes the page cache
 # hot, so a shared machine whose speed drifts slows both alike; a ratio is the median of the
 # ratios of each pair (below 1: Vantrel is faster).
@@ -204,10 +205,30 @@ if [[ $skip != *" sets "* ]]; then
   line=$(awk 'length($0) >= 16 { print substr($0, 1, 16); exit }' "$work/words100.txt")
   wild="$(printf '%s' "${line:0:8}" | od -An -tx1 | tr -d '\n') ?? $(printf '%s' "${line:9:7}" | od -An -tx1 | tr -d '\n')"
   regex="(?s-u)${line:0:8}.${line:9:7}"
-  compare "--dry-run -p, 100 absent texts (words) of 9-17 bytes, 1 GiB text" "$V --dry-run -p $work/words100.patch $text" \
-    "rg -c -F --mmap -f" "rg -c -F --mmap -f $work/words100.txt $text"
-  compare "--dry-run -p, 100 absent texts (pieces) of 9-17 bytes, 1 GiB text" "$V --dry-run -p $work/pieces100.patch $text" \
-    "rg -c -F --mmap -f" "rg -c -F --mmap -f $work/pieces100.txt $text"
+  head -n 20 "$work/pieces100.txt" >"$work/pieces20.txt"
+  # 1 GiB of the system's C headers, over and over, and lists whose texts all end alike.
+  headers=$work/headers.bin
+  find /usr/include -name '*.h' -type f -print0 | sort -z | xargs -0 cat >"$work/headers.once"
+  while [ "$(stat -c %s "$headers" 2>/dev/null || echo 0)" -lt $((1 << 30)) ]; do cat "$work/headers.once" >>"$headers"; done
+  truncate -s 1G "$headers"
+  rm -f "$work/headers.once"
+  "$SETS" absent-letters "$headers" 100 3 _zq >"$work/zq100.txt"
+  "$SETS" absent-identifiers "$headers" 100 4 Q >"$work/q100.txt"
+  for list in pieces20 zq100 q100; do
+    sed -e 's/\\/\\\\/g' -e 's/"/\\"/g' -e 's/^/ascii:"/' -e 's/$/" => 00/' "$work/$list.txt" >"$work/$list.patch"
+  done
+  # compare_list LABEL LIST DATA: the patch list against rg with its texts (and the earlier build).
+  compare_list() {
+    local before=()
+    [ -z "${BEFORE:-}" ] || before=("before" "$BEFORE --dry-run -p $work/$2.patch $3")
+    compare "$1" "$V --dry-run -p $work/$2.patch $3" "rg -c -F --mmap -f" "rg -c -F --mmap -f $work/$2.txt $3" "${before[@]}"
+  }
+  compare_list "--dry-run -p, 100 absent texts (words) of 9-17 bytes, 1 GiB text" words100 "$text"
+  compare_list "--dry-run -p, 100 absent texts (pieces) of 9-17 bytes, 1 GiB text" pieces100 "$text"
+  compare_list "--dry-run -p, 20 absent texts (pieces) of 9-17 bytes, 1 GiB text" pieces20 "$text"
+  compare_list "--dry-run -p, 100 absent texts of 9-17 letters ending in _zq, 1 GiB C headers" zq100 "$headers"
+  compare_list "--dry-run -p, 100 absent identifiers (a letter changed) + Q, 9-17 bytes, 1 GiB C headers" q100 "$headers"
+  rm -f "$headers"
   compare "--dry-run, ?? among 15 fixed text bytes, 1 GiB text" "$V --dry-run -f '$wild' $text" \
     "rg -c --mmap -a '$regex'" "rg -c --mmap -a '$regex' $text"
   compare "--dry-run, E8 ?? ?? ?? ?? 85 C0, 1 GiB text" "$V --dry-run -f 'E8 ?? ?? ?? ?? 85 C0' $text" \

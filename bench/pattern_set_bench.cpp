@@ -15,8 +15,14 @@
 //                                                    like the text data, that FILE does not hold
 //   pattern_set_bench absent-pieces FILE COUNT SEED   COUNT pieces of FILE of 9-17 bytes, one letter
 //                                                    changed in the second half, that FILE does not hold
+//   pattern_set_bench absent-letters FILE COUNT SEED SUFFIX       COUNT texts of 9-17 bytes, letters
+//                                                    mixed like the text data, each ending in SUFFIX
+//   pattern_set_bench absent-identifiers FILE COUNT SEED SUFFIX   COUNT identifiers of FILE (a letter,
+//                                                    digit or _ run) of 8-16 bytes, one letter changed,
+//                                                    SUFFIX added; each that FILE does not hold
 // Exit status 0 when something was found, 1 when not, 2 on trouble, as vantrel's.
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -142,7 +148,27 @@ std::vector<std::string> Absent(std::vector<std::string> candidates, std::span<c
   }
 }
 
-int MakeAbsentList(const std::string& kind, std::span<const std::uint8_t> text, std::size_t count, unsigned seed) {
+bool IdentifierByte(std::uint8_t b) { return std::isalnum(b) != 0 || b == '_'; }
+
+// The identifier around a random place of the text, with one of its letters changed; empty
+// when the place holds none of 8-16 bytes.
+std::string ChangedIdentifier(std::mt19937_64& rng, std::span<const std::uint8_t> text, std::string_view letters) {
+  std::size_t begin = rng() % text.size();
+  if (!IdentifierByte(text[begin])) return {};
+  while (begin > 0 && IdentifierByte(text[begin - 1])) --begin;
+  std::size_t end = begin;
+  while (end < text.size() && IdentifierByte(text[end])) ++end;
+  if (end - begin < 8 || end - begin > 16 || std::isdigit(text[begin]) != 0) return {};
+  std::string identifier(reinterpret_cast<const char*>(text.data()) + begin, end - begin);
+  char& changed = identifier[rng() % identifier.size()];
+  if (std::isalpha(static_cast<unsigned char>(changed)) == 0) return {};
+  const char letter = letters[rng() % letters.size()];
+  changed = std::isupper(static_cast<unsigned char>(changed)) != 0 ? static_cast<char>(std::toupper(letter)) : letter;
+  return identifier;
+}
+
+int MakeAbsentList(const std::string& kind, std::span<const std::uint8_t> text, std::size_t count, unsigned seed,
+                   const std::string& suffix) {
   static constexpr std::string_view kLetters = "eeeeeeettttaaaooooiiinnnsssrrhhllddcumfpgwybvk    ";
   std::mt19937_64 rng(seed);
   std::vector<std::string> candidates;
@@ -151,6 +177,13 @@ int MakeAbsentList(const std::string& kind, std::span<const std::uint8_t> text, 
     std::string candidate;
     if (kind == "absent-words") {
       for (std::size_t k = 0; k < n; ++k) candidate.push_back(kLetters[rng() % kLetters.size()]);
+    } else if (kind == "absent-letters") {
+      for (std::size_t k = suffix.size(); k < n; ++k) candidate.push_back(kLetters[rng() % 46]);
+      candidate += suffix;
+    } else if (kind == "absent-identifiers") {
+      candidate = ChangedIdentifier(rng, text, kLetters.substr(0, 46));
+      if (candidate.empty()) continue;
+      candidate += suffix;
     } else {
       const std::size_t at = rng() % (text.size() - n);
       candidate.assign(reinterpret_cast<const char*>(text.data()) + at, n);
@@ -171,13 +204,15 @@ int MakeAbsentList(const std::string& kind, std::span<const std::uint8_t> text, 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   const bool search = args.size() == 3 && (args[0] == "lines" || args[0] == "hex" || args[0] == "plain");
-  const bool make = args.size() == 4 && (args[0] == "absent-words" || args[0] == "absent-pieces");
+  const bool make = (args.size() == 4 && (args[0] == "absent-words" || args[0] == "absent-pieces")) ||
+                    (args.size() == 5 && (args[0] == "absent-letters" || args[0] == "absent-identifiers"));
   const bool memory = args.size() >= 4 && args[0] == "memory";
   if (!search && !make && !memory) {
     std::fprintf(stderr,
                  "usage: pattern_set_bench lines LIST FILE | hex PATTERN FILE | plain PATTERN FILE |\n"
                  "       memory FILE ROUNDS KIND:ARG... |\n"
-                 "       absent-words FILE COUNT SEED | absent-pieces FILE COUNT SEED\n");
+                 "       absent-words FILE COUNT SEED | absent-pieces FILE COUNT SEED |\n"
+                 "       absent-letters FILE COUNT SEED SUFFIX | absent-identifiers FILE COUNT SEED SUFFIX\n");
     return 2;
   }
   const std::string& path = search ? args[2] : args[1];
@@ -187,7 +222,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::span<const std::uint8_t> text = mapped->view.bytes();
-  if (make) return MakeAbsentList(args[0], text, std::stoul(args[2]), static_cast<unsigned>(std::stoul(args[3])));
+  if (make) {
+    return MakeAbsentList(args[0], text, std::stoul(args[2]), static_cast<unsigned>(std::stoul(args[3])),
+                          args.size() == 5 ? args[4] : std::string());
+  }
   if (memory) return MeasureInMemory(text, std::stoi(args[2]), std::vector<std::string>(args.begin() + 3, args.end()));
   const std::uint64_t count = Prepare(args[0], args[1])(text);
   std::printf("%llu\n", static_cast<unsigned long long>(count));

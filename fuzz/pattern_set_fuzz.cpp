@@ -1,16 +1,20 @@
 // The set search against the naive oracle, on any set of patterns and any text: the set
 // finder, Teddy with every kernel this processor runs, q-grams over the shortest fixed prefix
-// (grams of one byte, of the chosen size and of the whole prefix), and for one pattern every
-// kernel with wildcards. Texts up to 4 KiB.
+// (grams of one byte, of the chosen size and of the whole prefix), the search for the run every
+// pattern holds (when they hold one), and for one pattern every kernel with wildcards. Texts
+// up to 4 KiB.
 //
 // Input: [flags, count, seed, pattern lengths..., text...]. count patterns (1-64, or up to
 // 256 with flags bit 0), each of the length its byte says (1-24, or up to 300 with bit 1).
 // Their bytes come from a generator seeded by `seed`: copies of pieces of the text (bit 2),
 // else random over the text's alphabet, with some nibbles unknown unless bit 3. With bit 4
 // text and patterns use only the letters a-d, so overlapping and near matches are common.
+// With bit 5 every pattern holds one run of 1-4 fixed bytes at a place of its own, and the
+// text holds the run here and there.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -18,6 +22,7 @@
 #include "search/masked_pattern_finder.h"
 #include "search/pattern_set_finder.h"
 #include "search/qgram_finder.h"
+#include "search/shared_part_finder.h"
 #include "search/teddy_finder.h"
 #include "fuzz/check.h"
 #include "tests/support/naive_pattern_set.h"
@@ -54,6 +59,20 @@ std::vector<MaskedPattern> MakePatterns(std::minstd_rand& rng, const std::vector
   return patterns;
 }
 
+// Bit 5: one run in every pattern and in the text, so the run's search has near misses to sort out.
+void ShareOneRun(std::minstd_rand& rng, std::vector<MaskedPattern>& patterns, Bytes& text, bool small_alphabet) {
+  Bytes run(1 + rng() % 4);
+  for (auto& b : run) b = static_cast<std::uint8_t>(small_alphabet ? 'a' + rng() % 4 : rng());
+  for (MaskedPattern& p : patterns) {
+    const auto at = static_cast<std::ptrdiff_t>(rng() % (p.size() + 1));
+    p.bytes.insert(p.bytes.begin() + at, run.begin(), run.end());
+    p.mask.insert(p.mask.begin() + at, run.size(), 0xFF);
+  }
+  for (std::size_t k = rng() % 16; k > 0 && text.size() > run.size(); --k) {
+    std::copy(run.begin(), run.end(), text.begin() + static_cast<std::ptrdiff_t>(rng() % (text.size() - run.size())));
+  }
+}
+
 void CheckSingle(const Bytes& text, const MaskedPattern& pattern, std::int64_t expected) {
   FUZZ_CHECK(MaskedPatternFinder(pattern).Find(text) == expected);
   const masked_kernels::MaskedAnchors anchors = masked_kernels::ChooseMaskedAnchors(pattern);
@@ -86,7 +105,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (small_alphabet) {
     for (auto& b : text) b = static_cast<std::uint8_t>('a' + b % 4);
   }
-  const std::vector<MaskedPattern> patterns = MakePatterns(rng, lengths, text, flags, small_alphabet);
+  std::vector<MaskedPattern> patterns = MakePatterns(rng, lengths, text, flags, small_alphabet);
+  if ((flags & 32) != 0) ShareOneRun(rng, patterns, text, small_alphabet);
 
   const PatternHit expected = testing::NaiveFindAny(text, patterns);
   FUZZ_CHECK(PatternSetFinder(patterns).Find(text) == expected);
@@ -98,6 +118,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (prefix > 0) {
     for (std::size_t gram : {std::size_t{1}, QGramFinder::GramFor(prefix), prefix}) {
       FUZZ_CHECK(QGramFinder(patterns, prefix, gram).Find(text) == expected);
+    }
+  }
+  if (const std::optional<SharedPart> shared = FindSharedPart(patterns)) {
+    // Where it stops (the run too common), nothing may start before.
+    const SharedScan scan = SharedPartFinder(patterns, *shared).Find(text);
+    if (scan.decided < text.size()) {
+      FUZZ_CHECK(!scan.hit.found() && (!expected.found() || expected.offset >= static_cast<std::int64_t>(scan.decided)));
+    } else {
+      FUZZ_CHECK(scan.hit == expected);
     }
   }
   if (patterns.size() == 1) CheckSingle(text, patterns.front(), expected.offset);

@@ -1,6 +1,7 @@
 #include "search/byte_rank.h"
 
 #include <array>
+#include <cmath>
 
 namespace vantrel {
 namespace {
@@ -42,6 +43,8 @@ constexpr int kMostAnchors = 4;
 }  // namespace
 
 std::uint8_t ByteRank(std::uint8_t byte) { return kRanks[byte]; }
+
+double ByteShare(std::uint8_t byte) { return std::exp2((kRanks[byte] - 255) / 10.0); }
 
 Anchors ChooseAnchors(std::span<const std::uint8_t> pattern) {
   const std::size_t n = pattern.size();

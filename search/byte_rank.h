@@ -13,6 +13,10 @@ namespace vantrel {
 // search must not depend on the data it is given.
 std::uint8_t ByteRank(std::uint8_t byte);
 
+// The share of all bytes the rank stands for: 2^((rank - 255) / 10), so one in 2^25.5 for the
+// rarest byte and one in about 2.4 for zero.
+double ByteShare(std::uint8_t byte);
+
 // Up to four positions of a pattern of two or more bytes, where the candidate filter
 // compares, rarest first (other byte values first, since a repeated byte adds little), and
 // how the filter uses them. The positions differ from each other as far as the pattern has

@@ -1,6 +1,7 @@
 #include "search/pattern_set_finder.h"
 
 #include <algorithm>
+#include <optional>
 #include <type_traits>
 #include <utility>
 
@@ -66,6 +67,30 @@ PatternSetFinder::PatternSetFinder(std::vector<MaskedPattern> patterns) : patter
     parts_.push_back(Part{std::move(any), std::move(anything), longest});
   }
   if (!rest.empty()) AddList(std::move(rest));
+  if (patterns_.size() > 1 && anything.empty()) PreferSharedPart();
+}
+
+// The run every pattern holds, searched alone, when it costs fewer compares than the parts.
+void PatternSetFinder::PreferSharedPart() {
+  std::optional<SharedPart> shared = FindSharedPart(patterns_);
+  if (!shared) return;
+  SharedPartFinder finder(patterns_, std::move(*shared));
+  if (finder.ExpectedCompareRate() < FilterCompareRate()) shared_.emplace(std::move(finder));
+}
+
+// About how many compares each byte of text costs the parts, as SharedPartFinder counts them:
+// a q-gram probe (a load, a hash and a bit test) weighs one compare; Teddy compares a
+// bucket's patterns at each start it lets through; one pattern's own kernel, none.
+double PatternSetFinder::FilterCompareRate() const {
+  double rate = 0;
+  for (const Part& part : parts_) {
+    if (const auto* qgram = std::get_if<QGramFinder>(&part.finder)) rate += 1.0 / static_cast<double>(qgram->step());
+    if (const auto* teddy = std::get_if<TeddyFinder>(&part.finder)) {
+      const double per_bucket = static_cast<double>(part.indices.size()) / TeddyFinder::kBuckets;
+      rate += teddy->EstimatedPassRate() * std::max(1.0, per_bucket);
+    }
+  }
+  return rate;
 }
 
 // Teddy for a few patterns it filters well, q-grams for the others, a round at a time.
@@ -110,6 +135,15 @@ void PatternSetFinder::AddPart(std::vector<std::size_t> indices) {
 }
 
 PatternSetFinder::Hit PatternSetFinder::Find(std::span<const std::uint8_t> text) const {
+  if (!shared_) return FindInParts(text);
+  const SharedScan scan = shared_->Find(text);
+  if (scan.hit.found() || scan.decided >= text.size()) return scan.hit;
+  Hit rest = FindInParts(text.subspan(scan.decided));
+  if (rest.found()) rest.offset += static_cast<std::int64_t>(scan.decided);
+  return rest;
+}
+
+PatternSetFinder::Hit PatternSetFinder::FindInParts(std::span<const std::uint8_t> text) const {
   Hit best;
   for (const Part& part : parts_) {
     std::span<const std::uint8_t> view = text;
@@ -148,6 +182,7 @@ PatternSetFinder::Hit PatternSetFinder::AnyBytes::Find(std::span<const std::uint
 
 std::vector<const char*> PatternSetFinder::Plan() const {
   std::vector<const char*> names;
+  if (shared_) names.push_back("SharedPartFinder");
   for (const Part& part : parts_) {
     static constexpr const char* kNames[] = {"PatternFinder", "MaskedPatternFinder", "TeddyFinder", "QGramFinder",
                                              "AnyBytes"};

@@ -7,11 +7,14 @@
 // with wildcards to MaskedPatternFinder (anchors on its fixed bytes); a few together to
 // TeddyFinder; long lists to QGramFinder, with the patterns it cannot take (a short fixed
 // prefix: short, or with wildcards early) in a part of their own. Parts after the first
-// search only as far as the earliest hit so far.
+// search only as far as the earliest hit so far. A set whose patterns all hold a run of
+// fixed bytes rarer than those filters let starts through goes to SharedPartFinder first,
+// and on to the parts from where it stops, if the run turns out common in a text.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <variant>
 #include <vector>
@@ -21,6 +24,7 @@
 #include "search/pattern_finder.h"
 #include "search/pattern_hit.h"
 #include "search/qgram_finder.h"
+#include "search/shared_part_finder.h"
 #include "search/teddy_finder.h"
 
 namespace vantrel {
@@ -65,9 +69,13 @@ class PatternSetFinder {
   void AddPart(std::vector<std::size_t> indices);
   void AddList(std::vector<std::size_t> indices);
   bool SuitsTeddy(const std::vector<std::size_t>& indices) const;
+  void PreferSharedPart();
+  double FilterCompareRate() const;
+  Hit FindInParts(std::span<const std::uint8_t> text) const;
 
   std::vector<MaskedPattern> patterns_;
   std::vector<Part> parts_;
+  std::optional<SharedPartFinder> shared_;  // searches first, when the set has it
   std::size_t min_length_ = 0;
   std::size_t max_length_ = 0;
 };

@@ -1,12 +1,14 @@
 // Every search for a set of patterns against the naive oracle: the set finder, and each of
 // its parts on its own with every kernel this processor runs (Teddy, q-grams, one pattern
-// with wildcards). Seed cases padded to every alignment, random sets over tiny alphabets
-// (overlapping and near matches are common there), long lists, long patterns, and hits in
-// the last bytes of a text, where the SIMD kernels hand over to their tails.
+// with wildcards, the search for a run every pattern holds). Seed cases padded to every
+// alignment, random sets over tiny alphabets (overlapping and near matches are common there),
+// long lists, sets that all hold one run, long patterns, and hits in the last bytes of a
+// text, where the SIMD kernels hand over to their tails.
 #include "search/pattern_set_finder.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -14,6 +16,7 @@
 #include "search/masked_kernels.h"
 #include "search/masked_pattern_finder.h"
 #include "search/qgram_finder.h"
+#include "search/shared_part_finder.h"
 #include "search/teddy_finder.h"
 #include "tests/support/naive_pattern_set.h"
 #include "tests/support/random_bytes.h"
@@ -62,8 +65,9 @@ void ExpectSingleAgrees(const Bytes& text, const MaskedPattern& pattern, std::in
   }
 }
 
-// The set finder, Teddy with every kernel, q-grams of every size the fixed prefixes allow, and for
-// one pattern its own finders: all give the oracle's hit.
+// The set finder, Teddy with every kernel, q-grams of every size the fixed prefixes allow, the
+// search for the run every pattern holds (when they hold one), and for one pattern its own
+// finders: all give the oracle's hit.
 void ExpectAllAgree(const Bytes& text, const Patterns& patterns, const std::string& context) {
   const PatternHit expected = NaiveFindAny(text, patterns);
   ASSERT_EQ(PatternSetFinder(patterns).Find(text), expected) << context;
@@ -76,6 +80,16 @@ void ExpectAllAgree(const Bytes& text, const Patterns& patterns, const std::stri
     for (std::size_t sampled = gram; sampled <= prefix; sampled += 1 + sampled / 3) {
       ASSERT_EQ(QGramFinder(patterns, sampled, gram).Find(text), expected)
           << "q-gram " << gram << " of prefix " << sampled << " " << context;
+    }
+  }
+  if (std::optional<SharedPart> shared = FindSharedPart(patterns)) {
+    const SharedScan scan = SharedPartFinder(patterns, *shared).Find(text);
+    if (scan.decided < text.size()) {  // stopped: nothing starts before where it stopped
+      ASSERT_FALSE(scan.hit.found()) << "shared part " << context;
+      ASSERT_TRUE(!expected.found() || expected.offset >= static_cast<std::int64_t>(scan.decided))
+          << "shared part stopped at " << scan.decided << " " << context;
+    } else {
+      ASSERT_EQ(scan.hit, expected) << "shared part " << context;
     }
   }
   if (patterns.size() == 1) ExpectSingleAgrees(text, patterns.front(), expected.offset, context);
@@ -147,6 +161,11 @@ std::vector<Seed> Seeds() {
       {"\xE8\x01\x02\x03\x04\x85\xC0", {Hex("E8 ?? ?? ?? ?? 85 C0")}, At(0, 0)},
       {"\xE8\x01\x02\x03\x04\x85\xC1", {Hex("E8 ?? ?? ?? ?? 85 C0"), Hex("C1")}, At(6, 1)},
       {"needle in a haystack", {Text("hay"), Text("in a"), Text("needles")}, At(7, 1)},
+      // Both hold "XY_q", at different places: the first place gives the earlier start.
+      {"zzXY_q1 aXY_q", {Text("aXY_q"), Text("XY_q1")}, At(2, 1)},
+      // A later place of the shared "XY" gives an earlier start (its first "XY" is unknown).
+      {"aXYqefgXY", {Text("XYq"), Hex("61 ?? ?? ?? 65 66 67 58 59")}, At(0, 1)},
+      {"XYXYXY", {Text("YXYX"), Text("XYXYXY")}, At(0, 1)},  // the run overlaps itself
   };
 }
 
@@ -242,6 +261,70 @@ TEST(PatternSetFinder, AgreesOnTextLikeListsOfEveryLength) {
   }
 }
 
+// Sets whose patterns all hold one run, the rest of each random and partly unknown, over
+// texts full of the run's places: most places are near misses, some patterns occur.
+TEST(PatternSetFinder, AgreesOnSetsThatAllHoldOneRun) {
+  std::mt19937 rng(2207);
+  for (int round = 0; round < 3000; ++round) {
+    const int alphabet = 2 + round % 3;
+    const Bytes run = RandomBytes(rng, 1 + rng() % 5, alphabet);
+    Patterns patterns;
+    for (std::size_t count = 1 + rng() % (round % 5 == 0 ? 120 : 10); patterns.size() < count;) {
+      MaskedPattern p = RandomPattern(rng, rng() % 7, alphabet, rng() % 2 == 0 ? 0 : 25);
+      const auto at = static_cast<std::ptrdiff_t>(rng() % (p.size() + 1));
+      p.bytes.insert(p.bytes.begin() + at, run.begin(), run.end());
+      p.mask.insert(p.mask.begin() + at, run.size(), 0xFF);
+      const MaskedPattern tail = RandomPattern(rng, rng() % 7, alphabet, 10);
+      p.bytes.insert(p.bytes.end(), tail.bytes.begin(), tail.bytes.end());
+      p.mask.insert(p.mask.end(), tail.mask.begin(), tail.mask.end());
+      patterns.push_back(std::move(p));
+    }
+    Bytes text = RandomBytes(rng, rng() % 600, alphabet + 1);
+    for (std::size_t k = rng() % 20; k > 0 && text.size() > 20; --k) {
+      const MaskedPattern& planted = patterns[rng() % patterns.size()];
+      const Bytes& piece = rng() % 3 == 0 ? planted.bytes : run;
+      if (piece.size() < text.size()) {
+        const auto at = static_cast<std::ptrdiff_t>(rng() % (text.size() - piece.size()));
+        std::copy(piece.begin(), piece.end(), text.begin() + at);
+      }
+    }
+    ASSERT_TRUE(FindSharedPart(patterns).has_value()) << "round " << round;
+    ExpectAllAgree(text, patterns, "round " + std::to_string(round));
+  }
+}
+
+// A text full of the shared run, where its search stops at some place: a pattern that holds
+// the run late (its first bytes only half known, so the run's places before lie within it)
+// and starts just before that place must still be found, wherever it is.
+TEST(PatternSetFinder, AgreesWhereTheSearchForTheSharedRunStops) {
+  const Patterns patterns = {Text("_zqx"), Hex("7? 7? 5? 7? 7? 5? 41 42 5F 7A 71")};
+  for (std::size_t planted = 1; planted < 900; planted += 3) {
+    Bytes text;
+    for (int k = 0; k < 400; ++k) text.insert(text.end(), {'_', 'z', 'q'});
+    text[planted + 6] = 'A';
+    text[planted + 7] = 'B';
+    ExpectAllAgree(text, patterns, "planted at " + std::to_string(planted));
+  }
+}
+
+TEST(FindSharedPart, TakesARunEveryPatternHoldsInFixedBytes) {
+  const auto part = [](const Patterns& patterns) {
+    const std::optional<SharedPart> shared = FindSharedPart(patterns);
+    if (!shared) return std::string("none");
+    std::string text(shared->bytes.begin(), shared->bytes.end());
+    for (std::size_t offset : shared->offsets) text += " " + std::to_string(offset);
+    return text;
+  };
+  EXPECT_EQ(part({Text("xyz_abc"), Text("xyz_def")}), "xyz_ 0 0");  // a prefix
+  EXPECT_EQ(part({Text("alpha_zq"), Text("be_zq")}), "_zq 5 2");    // a suffix
+  EXPECT_EQ(part({Hex("E8 ?? 41 42 43 ??"), Text("zABCz")}), "ABC 2 1");
+  EXPECT_EQ(part({Hex("41 4? 43"), Text("ABC")}), "C 2 2");         // a known nibble is not fixed
+  EXPECT_EQ(part({Text("ab"), Text("abab")}), "ab 0 0");             // the first place it is held
+  EXPECT_EQ(part({Text("abc"), Text("xyz")}), "none");
+  EXPECT_EQ(part({Hex("?? ??"), Text("ab")}), "none");
+  EXPECT_EQ(part({}), "none");
+}
+
 TEST(PatternSetFinder, FindsNothingInAnEmptyOrShortText) {
   const PatternSetFinder finder({Text("abc"), Hex("?? ??")});
   EXPECT_FALSE(finder.Find(Bytes{}).found());
@@ -278,6 +361,27 @@ TEST(PatternSetFinder, ChoosesTheSearchThatSuitsTheSet) {
   list.push_back(Text("ab"));
   list.push_back(Hex("?? 41 ??"));
   EXPECT_EQ(plan(list), (Plan{"QGramFinder", "TeddyFinder"}));
+  // A list whose patterns all end in a rare run looks for the run; in a common byte, not.
+  Patterns rare;
+  Patterns common;
+  for (int i = 0; i < 100; ++i) {
+    Bytes bytes = RandomBytes(rng, 6 + rng() % 9);
+    bytes.push_back('e');
+    common.push_back(ExactPattern(bytes));
+    bytes.back() = '_';
+    bytes.push_back('z');
+    bytes.push_back('q');
+    rare.push_back(ExactPattern(bytes));
+  }
+  EXPECT_EQ(plan(rare), (Plan{"SharedPartFinder", "QGramFinder"}));
+  EXPECT_EQ(plan(common), Plan{"QGramFinder"});
+  // A text full of the run that the ranks took for rare: the search goes on with the q-grams.
+  Bytes text;
+  for (int k = 0; k < 4000; ++k) text.insert(text.end(), {'a', '_', 'z', 'q'});
+  const std::size_t planted = text.size() - 40;
+  std::copy(rare[7].bytes.begin(), rare[7].bytes.end(), text.begin() + static_cast<std::ptrdiff_t>(planted));
+  ExpectAllAgree(text, rare, "a text full of the shared run");
+  EXPECT_EQ(PatternSetFinder(rare).Find(text), At(static_cast<std::int64_t>(planted), 7));
 }
 
 }  // namespace
