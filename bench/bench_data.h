@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "engine/hex_text.h"
+#include "text/hex_text.h"
 
 namespace vantrel::bench {
 

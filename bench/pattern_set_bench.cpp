@@ -28,9 +28,9 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/os/mapped_file.h"
-#include "engine/pattern_finder.h"
-#include "engine/pattern_set_finder.h"
+#include "platform/mapped_file.h"
+#include "search/pattern_finder.h"
+#include "search/pattern_set_finder.h"
 
 namespace {
 

@@ -18,10 +18,10 @@
 #include <vector>
 
 #include "bench/bench_data.h"
-#include "engine/find_in_file.h"
-#include "engine/os/mapped_file.h"
-#include "engine/pattern_finder.h"
-#include "engine/quick_search.h"
+#include "files/find_in_file.h"
+#include "platform/mapped_file.h"
+#include "search/pattern_finder.h"
+#include "search/quick_search.h"
 
 namespace vantrel::bench {
 namespace {

@@ -7,7 +7,7 @@
 #include <system_error>
 #include <vector>
 
-#include "cli/os/file_copy.h"
+#include "platform/file_copy.h"
 
 namespace vantrel::cli {
 namespace {

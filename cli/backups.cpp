@@ -1,7 +1,7 @@
 #include "cli/backups.h"
 
 #include "cli/backup_records.h"
-#include "engine/os/path_text.h"
+#include "platform/path_text.h"
 
 namespace vantrel::cli {
 namespace {

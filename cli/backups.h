@@ -11,8 +11,8 @@
 
 #include "runs/journal_format.h"
 
-#include "cli/os/file_copy.h"
-#include "engine/result.h"
+#include "platform/file_copy.h"
+#include "platform/result.h"
 
 namespace vantrel::cli {
 

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "cli/option_table.h"
-#include "cli/os/argument_path.h"
+#include "platform/argument_path.h"
 #include "cli/patch_list.h"
 #include "cli/pattern_argument.h"
-#include "runs/glob_set.h"
+#include "glob/glob_set.h"
 
 namespace vantrel::cli {
 namespace {

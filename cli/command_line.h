@@ -7,7 +7,7 @@
 #include <variant>
 
 #include "cli/run_description.h"
-#include "engine/os/codepage.h"
+#include "platform/codepage.h"
 
 namespace vantrel::cli {
 

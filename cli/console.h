@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "cli/os/std_streams.h"
+#include "platform/std_streams.h"
 
 namespace vantrel::cli {
 

@@ -8,9 +8,9 @@
 #include "cli/journal_folder.h"
 #include "cli/quoted.h"
 #include "cli/run_command.h"
-#include "engine/os/journal_file.h"
-#include "engine/os/path_text.h"
-#include "engine/os/state_folder.h"
+#include "platform/journal_file.h"
+#include "platform/path_text.h"
+#include "platform/state_folder.h"
 #include "runs/journal_put_back.h"
 
 namespace vantrel::cli {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "engine/os/journal_file.h"
+#include "platform/journal_file.h"
 #include "runs/journal.h"
 
 namespace vantrel::cli {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/os/file_id.h"
-#include "engine/result.h"
+#include "platform/file_id.h"
+#include "platform/result.h"
 
 namespace vantrel::cli {
 

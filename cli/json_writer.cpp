@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "engine/utf8.h"
+#include "text/utf8.h"
 
 namespace vantrel::cli {
 namespace {

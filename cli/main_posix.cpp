@@ -2,15 +2,15 @@
 #include <string>
 #include <vector>
 
-#include "cli/os/interrupts.h"
-#include "cli/os/std_streams.h"
+#include "platform/interrupts.h"
+#include "platform/std_streams.h"
 #include "cli/program.h"
-#include "engine/os/codepage.h"
+#include "platform/codepage.h"
 
 int main(int argc, char** argv) {
-  vantrel::cli::os::OpenClosedStdStreams();
-  vantrel::cli::os::CatchInterrupts();
-  vantrel::cli::os::ReportBrokenPipesAsErrors();
+  vantrel::os::OpenClosedStdStreams();
+  vantrel::os::CatchInterrupts();
+  vantrel::os::ReportBrokenPipesAsErrors();
   const std::vector<std::string> args(argv + 1, argv + argc);
   const vantrel::os::CodePage locale = vantrel::os::SystemAnsiCodePage();
   vantrel::cli::SystemConsole console;

@@ -3,13 +3,13 @@
 #include <string>
 #include <vector>
 
-#include "cli/os/interrupts.h"
+#include "platform/interrupts.h"
 #include "cli/program.h"
-#include "engine/os/codepage.h"
-#include "engine/os/win32/wide_text.h"
+#include "platform/codepage.h"
+#include "platform/wide_text.h"
 
 int wmain(int argc, wchar_t** argv) {
-  vantrel::cli::os::CatchInterrupts();
+  vantrel::os::CatchInterrupts();
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) args.push_back(vantrel::os::win32::WideToUtf8(argv[i]));
   vantrel::cli::SystemConsole console;

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "cli/console.h"
-#include "engine/result.h"
+#include "platform/result.h"
 
 namespace vantrel::cli {
 

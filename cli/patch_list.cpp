@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "cli/quoted.h"
-#include "engine/pattern_forms.h"
+#include "text/pattern_forms.h"
 
 namespace vantrel::cli {
 namespace {

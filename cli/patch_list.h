@@ -12,8 +12,8 @@
 #include <variant>
 #include <vector>
 
-#include "engine/masked_pattern.h"
-#include "engine/os/codepage.h"
+#include "text/masked_pattern.h"
+#include "platform/codepage.h"
 
 namespace vantrel::cli {
 

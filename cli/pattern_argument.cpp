@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "engine/pattern_forms.h"
+#include "text/pattern_forms.h"
 
 namespace vantrel::cli {
 namespace {

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <variant>
 
-#include "engine/hex_text.h"
-#include "engine/masked_pattern.h"
-#include "engine/os/codepage.h"
+#include "text/hex_text.h"
+#include "text/masked_pattern.h"
+#include "platform/codepage.h"
 
 namespace vantrel::cli {
 

@@ -6,7 +6,7 @@
 #include <system_error>
 
 #include "runs/careful_write.h"
-#include "runs/crc32.h"
+#include "platform/crc32.h"
 
 namespace vantrel::cli {
 namespace {

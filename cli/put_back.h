@@ -7,7 +7,7 @@
 
 #include <filesystem>
 
-#include "cli/os/file_copy.h"
+#include "platform/file_copy.h"
 #include "runs/journal_format.h"
 #include "runs/write_ahead_log.h"
 

@@ -5,8 +5,8 @@
 #include "cli/help_text.h"
 #include "cli/put_back.h"
 #include "cli/quoted.h"
-#include "engine/os/path_text.h"
-#include "runs/glob_set.h"
+#include "platform/path_text.h"
+#include "glob/glob_set.h"
 #include "runs/tree_listing.h"
 
 namespace vantrel::cli {

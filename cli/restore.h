@@ -7,7 +7,7 @@
 #pragma once
 
 #include "cli/backup_records.h"
-#include "cli/os/file_copy.h"
+#include "platform/file_copy.h"
 #include "cli/output.h"
 #include "cli/run_description.h"
 #include "runs/write_ahead_log.h"

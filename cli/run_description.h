@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/masked_pattern.h"
-#include "engine/os/codepage.h"
+#include "text/masked_pattern.h"
+#include "platform/codepage.h"
 
 namespace vantrel::cli {
 

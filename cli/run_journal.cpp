@@ -6,8 +6,8 @@
 #include "cli/journal_folder.h"
 #include "cli/quoted.h"
 #include "cli/run_command.h"
-#include "engine/os/path_text.h"
-#include "engine/os/state_folder.h"
+#include "platform/path_text.h"
+#include "platform/state_folder.h"
 
 namespace vantrel::cli {
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "engine/os/path_text.h"
+#include "platform/path_text.h"
 #include "runs/messages.h"
 
 namespace vantrel::cli {

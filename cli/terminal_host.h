@@ -10,7 +10,7 @@
 
 #include "cli/backups.h"
 #include "cli/console.h"
-#include "cli/os/interrupts.h"
+#include "platform/interrupts.h"
 #include "cli/output.h"
 #include "cli/progress.h"
 #include "cli/report.h"

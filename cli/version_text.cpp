@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "cli/help_text.h"
-#include "engine/search_kernels.h"
-#include "engine/teddy_finder.h"
+#include "search/search_kernels.h"
+#include "search/teddy_finder.h"
 
 namespace vantrel::cli {
 namespace {
@@ -32,14 +32,16 @@ std::string Platform() {
 
 // The single-pattern kernel the search picks on this processor.
 std::string SinglePatternKernel() {
-#if defined(__x86_64__)
-  if (kernels::HaveAvx2()) return "AVX2";
-#endif
-#if defined(__SSE2__)
-  return "SSE2";
-#else
+  switch (BestInstructionSet()) {
+    case InstructionSet::kAvx2:
+      return "AVX2";
+    case InstructionSet::kSse2:
+    case InstructionSet::kSsse3:
+      return "SSE2";
+    case InstructionSet::kPortable:
+      break;
+  }
   return "portable";
-#endif
 }
 
 // The set kernel the search picks (the best of those this processor runs, as the finder does).
@@ -49,6 +51,7 @@ std::string PatternSetKernel() {
       return "AVX2 Teddy";
     case TeddyFinder::Kernel::kSsse3:
       return "SSSE3 Teddy";
+    case TeddyFinder::Kernel::kSse2:
     case TeddyFinder::Kernel::kPortable:
       break;
   }

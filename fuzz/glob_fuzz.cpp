@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/utf8.h"
+#include "text/utf8.h"
 #include "fuzz/check.h"
 #include "runs/file_choice.h"
 

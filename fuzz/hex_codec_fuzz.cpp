@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/hex_text.h"
+#include "text/hex_text.h"
 #include "fuzz/check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -13,7 +13,7 @@
 #include <fstream>
 #include <string>
 
-#include "engine/os/journal_file.h"
+#include "platform/journal_file.h"
 #include "fuzz/check.h"
 #include "runs/journal.h"
 #include "runs/journal_format.h"

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/hex_text.h"
-#include "engine/masked_pattern.h"
+#include "text/hex_text.h"
+#include "text/masked_pattern.h"
 #include "fuzz/check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

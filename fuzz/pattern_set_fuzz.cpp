@@ -14,11 +14,11 @@
 #include <random>
 #include <vector>
 
-#include "engine/masked_kernels.h"
-#include "engine/masked_pattern_finder.h"
-#include "engine/pattern_set_finder.h"
-#include "engine/qgram_finder.h"
-#include "engine/teddy_finder.h"
+#include "search/masked_kernels.h"
+#include "search/masked_pattern_finder.h"
+#include "search/pattern_set_finder.h"
+#include "search/qgram_finder.h"
+#include "search/teddy_finder.h"
 #include "fuzz/check.h"
 #include "tests/support/naive_pattern_set.h"
 
@@ -56,13 +56,13 @@ std::vector<MaskedPattern> MakePatterns(std::minstd_rand& rng, const std::vector
 
 void CheckSingle(const Bytes& text, const MaskedPattern& pattern, std::int64_t expected) {
   FUZZ_CHECK(MaskedPatternFinder(pattern).Find(text) == expected);
-  const masked_kernels::Anchors anchors = masked_kernels::ChooseMaskedAnchors(pattern);
+  const masked_kernels::MaskedAnchors anchors = masked_kernels::ChooseMaskedAnchors(pattern);
   FUZZ_CHECK(masked_kernels::FindPortable(text.data(), text.size(), pattern, anchors) == expected);
 #if defined(__SSE2__)
   FUZZ_CHECK(masked_kernels::FindSse2(text.data(), text.size(), pattern, anchors) == expected);
 #endif
 #if defined(__x86_64__)
-  if (__builtin_cpu_supports("avx2") != 0) {
+  if (Available(InstructionSet::kAvx2)) {
     FUZZ_CHECK(masked_kernels::FindAvx2(text.data(), text.size(), pattern, anchors) == expected);
   }
 #endif

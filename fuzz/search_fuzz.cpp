@@ -14,12 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "engine/occurrence_search.h"
-#include "engine/find_in_file.h"
-#include "engine/os/mapped_file.h"
-#include "engine/pattern_finder.h"
-#include "engine/quick_search.h"
-#include "engine/search_kernels.h"
+#include "files/occurrence_search.h"
+#include "files/find_in_file.h"
+#include "platform/mapped_file.h"
+#include "search/pattern_finder.h"
+#include "search/quick_search.h"
+#include "search/search_kernels.h"
 #include "fuzz/check.h"
 
 namespace {
@@ -55,7 +55,7 @@ void CheckKernels(const Bytes& text, const Bytes& pattern, std::int64_t expected
     FUZZ_CHECK(kernels::FindSse2(text.data(), text.size(), pattern.data(), n, anchors) == expected);
 #endif
 #if defined(__x86_64__)
-    if (kernels::HaveAvx2()) FUZZ_CHECK(kernels::FindAvx2(text.data(), text.size(), pattern.data(), n, anchors) == expected);
+    if (Available(InstructionSet::kAvx2)) FUZZ_CHECK(kernels::FindAvx2(text.data(), text.size(), pattern.data(), n, anchors) == expected);
 #endif
   }
 }

@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/hex_text.h"
-#include "engine/text_forms.h"
-#include "engine/text_limits.h"
+#include "text/hex_text.h"
+#include "ui/fields/text_forms.h"
+#include "text/text_limits.h"
 #include "fuzz/check.h"
 #include "tests/support/fake_boxes.h"
 

@@ -15,10 +15,10 @@
 #include <span>
 #include <vector>
 
-#include "engine/hex_text.h"
-#include "engine/masked_pattern.h"
-#include "engine/os/update_file.h"
-#include "engine/result.h"
+#include "text/hex_text.h"
+#include "text/masked_pattern.h"
+#include "platform/update_file.h"
+#include "platform/result.h"
 #include "runs/write_ahead_log.h"
 
 namespace vantrel {

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string_view>
 
-#include "runs/glob_set.h"
+#include "glob/glob_set.h"
 
 namespace vantrel {
 

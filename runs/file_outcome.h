@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "engine/result.h"
+#include "platform/result.h"
 
 namespace vantrel {
 

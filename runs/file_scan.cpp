@@ -1,6 +1,6 @@
 #include "runs/file_scan.h"
 
-#include "engine/occurrence_search.h"
+#include "files/occurrence_search.h"
 
 namespace vantrel {
 namespace {

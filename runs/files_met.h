@@ -8,8 +8,8 @@
 #include <optional>
 #include <unordered_set>
 
-#include "engine/file_source.h"
-#include "engine/os/file_id.h"
+#include "files/file_source.h"
+#include "platform/file_id.h"
 
 namespace vantrel {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <chrono>
 
-#include "runs/crc32.h"
+#include "platform/crc32.h"
 
 namespace vantrel {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/os/journal_file.h"
+#include "platform/journal_file.h"
 #include "runs/journal_format.h"
 #include "runs/journal_index.h"
 #include "runs/write_ahead_log.h"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "runs/crc32.h"
+#include "platform/crc32.h"
 
 namespace vantrel::journal {
 namespace {

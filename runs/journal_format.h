@@ -11,8 +11,8 @@
 #include <variant>
 #include <vector>
 
-#include "engine/hex_text.h"
-#include "engine/os/update_file.h"
+#include "text/hex_text.h"
+#include "platform/update_file.h"
 
 namespace vantrel::journal {
 

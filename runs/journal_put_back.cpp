@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "runs/crc32.h"
+#include "platform/crc32.h"
 
 namespace vantrel {
 namespace {

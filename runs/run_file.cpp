@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "engine/os/path_text.h"
+#include "platform/path_text.h"
 #include "runs/careful_write.h"
 #include "runs/file_scan.h"
 #include "runs/messages.h"

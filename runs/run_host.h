@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string_view>
 
-#include "engine/result.h"
+#include "platform/result.h"
 #include "runs/file_outcome.h"
 #include "runs/run_job.h"
 

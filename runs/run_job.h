@@ -6,10 +6,10 @@
 #include <optional>
 #include <vector>
 
-#include "engine/file_source.h"
-#include "engine/hex_text.h"
-#include "engine/masked_pattern.h"
-#include "engine/pattern_set_finder.h"
+#include "files/file_source.h"
+#include "text/hex_text.h"
+#include "text/masked_pattern.h"
+#include "search/pattern_set_finder.h"
 #include "runs/write_ahead_log.h"
 
 namespace vantrel {

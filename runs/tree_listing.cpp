@@ -3,9 +3,9 @@
 #include <string>
 #include <unordered_set>
 
-#include "engine/os/directory.h"
-#include "engine/os/file_id.h"
-#include "engine/os/path_text.h"
+#include "platform/directory.h"
+#include "platform/file_id.h"
+#include "platform/path_text.h"
 
 namespace vantrel {
 namespace {

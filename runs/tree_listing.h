@@ -6,8 +6,8 @@
 
 #include <filesystem>
 
-#include "engine/os/tree_root.h"
-#include "engine/result.h"
+#include "platform/tree_root.h"
+#include "platform/result.h"
 #include "runs/file_choice.h"
 
 namespace vantrel {

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "engine/os/tree_root.h"
+#include "platform/tree_root.h"
 #include "runs/parallel_walk.h"
 #include "runs/tree_listing.h"
 

@@ -10,9 +10,9 @@
 #include <span>
 #include <vector>
 
-#include "engine/hex_text.h"
-#include "engine/os/update_file.h"
-#include "engine/result.h"
+#include "text/hex_text.h"
+#include "platform/update_file.h"
+#include "platform/result.h"
 
 namespace vantrel {
 

@@ -1,7 +1,7 @@
 #include "ui/dialog_box_access.h"
 
-#include "engine/os/codepage.h"
-#include "engine/text_limits.h"
+#include "platform/codepage.h"
+#include "text/text_limits.h"
 #include "res/resource.h"
 
 namespace vantrel::ui {

@@ -3,7 +3,7 @@
 // inside a character.
 #pragma once
 
-#include "engine/text_forms.h"
+#include "ui/fields/text_forms.h"
 #include "ui/framework/dialog.h"
 
 namespace vantrel::ui {

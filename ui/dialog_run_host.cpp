@@ -1,18 +1,17 @@
 #include "ui/dialog_run_host.h"
 
-#include "engine/os/win32/wide_text.h"
+#include "platform/wide_text.h"
 #include "res/resource.h"
+#include "ui/dialog_box_access.h"
+#include "ui/fields/text_forms.h"
 
 namespace vantrel::ui {
 namespace {
 
-// Box texts are read up to 259 characters, as every box of the dialog is.
-constexpr std::size_t kReadLimit = 259;
-
-// The bytes of a hex box. Only ASCII digits count in a hex text, so the narrow form of any
-// other character does not matter.
+// The bytes of a hex box, read as the field sync reads it.
 Bytes HexBoxBytes(const framework::Dialog& dialog, int id) {
-  return HexTextToBytes(os::win32::WideToUtf8(dialog.ItemText(id, kReadLimit)));
+  DialogBoxAccess boxes(dialog);
+  return vantrel::HexBoxBytes(boxes, id);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Field synchronisation: a change of any of the eight pattern boxes rewrites the other three
 // boxes of its group through the group's hex box. Writing a box from a handler makes the box
 // send its change notification at once; m_bUpdating makes those nested calls return.
-#include "engine/text_forms.h"
+#include "ui/fields/text_forms.h"
 #include "res/resource.h"
 #include "ui/dialog_box_access.h"
 #include "ui/replace_dlg.h"

@@ -6,9 +6,10 @@
 #include <string>
 
 #include "res/resource.h"
-#include "engine/os/win32/wide_text.h"
+#include "platform/wide_text.h"
 #include "runs/messages.h"
 #include "runs/walk_directory.h"
+#include "text/text_limits.h"
 #include "ui/dialog_run_host.h"
 #include "ui/replace_dlg.h"
 #include "ui/shortcut.h"
@@ -16,8 +17,6 @@
 namespace vantrel::ui {
 namespace {
 
-// Start reads at most this many characters of the path box, as every box is read.
-constexpr std::size_t kPathLimit = 259;
 // A shorter path box makes Start open the browser instead of running.
 constexpr int kShortestStartPath = 3;
 // The browse button takes the path box as the initial file name only when it is longer.
@@ -43,7 +42,7 @@ std::wstring ApplicationName() {
 }  // namespace
 
 void CReplaceDlg::AcceptPath(std::filesystem::path path) {
-  if (path.native().size() > kPathLimit) return;  // as good as missing: Start could not read it whole
+  if (path.native().size() > kBoxReadLimit) return;  // as good as missing: Start could not read it whole
   const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return;
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
@@ -70,10 +69,10 @@ void CReplaceDlg::OnDropFiles(HDROP drop) {
 void CReplaceDlg::BrowseForPath() {
   std::optional<std::wstring> chosen;
   if (IsChecked(IDC_OPEN_DIR)) {
-    chosen = services_.browser.BrowseFolder(window(), ItemText(IDC_PATH, kPathLimit));
+    chosen = services_.browser.BrowseFolder(window(), ItemText(IDC_PATH, kBoxReadLimit));
   } else {
     const bool has_name = ItemTextLength(IDC_PATH) >= kShortestInitialName;
-    chosen = services_.browser.BrowseFile(window(), has_name ? ItemText(IDC_PATH, kPathLimit) : std::wstring());
+    chosen = services_.browser.BrowseFile(window(), has_name ? ItemText(IDC_PATH, kBoxReadLimit) : std::wstring());
   }
   if (chosen) SetItemText(IDC_PATH, *chosen);
 }
@@ -85,11 +84,11 @@ void CReplaceDlg::OnStart() {
     return;
   }
   if (ItemTextLength(IDC_FIND_HEX) == 0) return;
-  if (static_cast<std::size_t>(path_length) > kPathLimit) {
+  if (static_cast<std::size_t>(path_length) > kBoxReadLimit) {
     services_.message_boxes.Show(window(), kPathTooLong, kToolCaption, MB_ICONEXCLAMATION);
     return;
   }
-  const std::filesystem::path path(ItemText(IDC_PATH, kPathLimit));
+  const std::filesystem::path path(ItemText(IDC_PATH, kBoxReadLimit));
   const RunJob job = ReadJob(*this);
   DialogRunHost host(*this, services_.message_boxes);
   if (IsChecked(IDC_OPEN_DIR)) {

@@ -15,7 +15,7 @@
 #include <sys/stat.h>
 #endif
 
-#include "engine/masked_pattern.h"
+#include "text/masked_pattern.h"
 #include "tests/cli/program_run.h"
 #include "tests/support/naive_pattern_set.h"
 #include "tests/support/random_bytes.h"

@@ -14,7 +14,7 @@ class FakeConsole : public cli::Console {
   bool output_terminal = false;
   bool error_terminal = false;
   bool input_terminal = false;
-  cli::os::WriteStatus output_status = cli::os::WriteStatus::kDone;  // what writes to stdout give
+  os::WriteStatus output_status = os::WriteStatus::kDone;  // what writes to stdout give
   std::deque<std::string> input;                                       // lines; then the end
   std::string out;
   std::string err;
@@ -23,12 +23,12 @@ class FakeConsole : public cli::Console {
     return channel == cli::Channel::kOutput ? output_terminal : error_terminal;
   }
   bool InputIsTerminal() override { return input_terminal; }
-  cli::os::WriteResult Write(cli::Channel channel, std::string_view text) override {
+  os::WriteResult Write(cli::Channel channel, std::string_view text) override {
     if (channel == cli::Channel::kError) {
       err += text;
       return {};
     }
-    if (output_status != cli::os::WriteStatus::kDone) return {output_status, {28, "No space left on device"}};
+    if (output_status != os::WriteStatus::kDone) return {output_status, {28, "No space left on device"}};
     out += text;
     return {};
   }

@@ -19,78 +19,55 @@
 namespace vantrel::cli {
 namespace {
 
-TEST(JsonWriterTest, MembersInTheOrderWritten) {
-  const std::string line = JsonWriter().String("type", "match").Integer("offset", 16).Boolean("written", true).Line();
-  EXPECT_EQ(line, "{\"type\":\"match\",\"offset\":16,\"written\":true}\n");
-}
+struct Written {
+  const char* what;
+  std::string text;      // what the writer gave
+  std::string expected;  // the literal output
+};
 
-TEST(JsonWriterTest, AnEmptyObject) {
-  EXPECT_EQ(JsonWriter().Line(), "{}\n");
-  EXPECT_EQ(JsonWriter().Object("stats", JsonWriter()).Text(), "{\"stats\":{}}");
-}
-
-TEST(JsonWriterTest, IntegersTakeTheWhole64BitRange) {
-  const JsonWriter json = JsonWriter()
-                              .Integer("zero", 0)
-                              .Integer("negative", -1)
-                              .Integer("max", std::numeric_limits<std::int64_t>::max())
-                              .Integer("min", std::numeric_limits<std::int64_t>::min());
-  EXPECT_EQ(json.Text(), "{\"zero\":0,\"negative\":-1,\"max\":9223372036854775807,\"min\":-9223372036854775808}");
-}
-
-TEST(JsonWriterTest, BooleansAreLiterals) {
-  EXPECT_EQ(JsonWriter().Boolean("a", true).Boolean("b", false).Text(), "{\"a\":true,\"b\":false}");
-}
-
-TEST(JsonWriterTest, ObjectsNest) {
+TEST(JsonWriterTest, EachKindOfMemberAndEachEscapeAsLiteralOutput) {
   const JsonWriter stats = JsonWriter().Integer("files", 3).Integer("occurrences", 7);
-  const JsonWriter summary = JsonWriter().String("type", "summary").Object("data", JsonWriter().Object("stats", stats));
-  EXPECT_EQ(summary.Line(), "{\"type\":\"summary\",\"data\":{\"stats\":{\"files\":3,\"occurrences\":7}}}\n");
-}
-
-TEST(JsonEscapeTest, QuotesAndBackslashes) {
-  EXPECT_EQ(JsonString("a\"b\\c/d"), "\"a\\\"b\\\\c/d\"");
-}
-
-TEST(JsonEscapeTest, ControlCharactersAsRipgrepWritesThem) {
-  EXPECT_EQ(JsonString("\b\f\n\r\t"), "\"\\b\\f\\n\\r\\t\"");
-  EXPECT_EQ(JsonString(std::string("\0\x01\x1f", 3)), "\"\\u0000\\u0001\\u001f\"");
-  // DEL is no control character to JSON: it stays a raw byte, as in rg's output.
-  EXPECT_EQ(JsonString("\x7f"), "\"\x7f\"");
-}
-
-TEST(JsonEscapeTest, ValidUtf8StaysAsItIs) {
-  EXPECT_EQ(JsonString("\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80"), "\"\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80\"");
-}
-
-TEST(JsonEscapeTest, IllFormedUtf8BecomesReplacementCharacters) {
-  EXPECT_EQ(JsonString("a\xFF" "b"), "\"a\xEF\xBF\xBD" "b\"");
-  EXPECT_EQ(JsonString("\xE2\x82"), "\"\xEF\xBF\xBD\"");
-  EXPECT_EQ(JsonString("\xED\xA0\x80"), "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\"");
-}
-
-TEST(JsonEscapeTest, KeysAreEscapedToo) {
-  EXPECT_EQ(JsonWriter().Integer("a\"b", 1).Text(), "{\"a\\\"b\":1}");
-}
-
-TEST(JsonDataTest, ValidUtf8IsText) {
-  EXPECT_EQ(JsonWriter().Data("path", "tab\tq\"b\\\xC3\xA9\x01").Text(),
-            "{\"path\":{\"text\":\"tab\\tq\\\"b\\\\\xC3\xA9\\u0001\"}}");
-  EXPECT_EQ(JsonWriter().Data("path", "").Text(), "{\"path\":{\"text\":\"\"}}");
-}
-
-TEST(JsonDataTest, OtherBytesAreBase64AsInRipgrep) {
-  // rg --json on a file named bad\xFFname writes {"bytes":"YmFk/25hbWU="}.
-  EXPECT_EQ(JsonWriter().Data("path", "bad\xFFname").Text(), "{\"path\":{\"bytes\":\"YmFk/25hbWU=\"}}");
-}
-
-TEST(JsonDataTest, Base64PadsToWholeGroups) {
-  EXPECT_EQ(Base64(""), "");
-  EXPECT_EQ(Base64("\xFF"), "/w==");
-  EXPECT_EQ(Base64("\xFF\xFE"), "//4=");
-  EXPECT_EQ(Base64("\xFF\xFE\xFD"), "//79");
-  EXPECT_EQ(Base64(std::string_view("\xFB\xEF\xBE\x00", 4)), "++++AA==");
-  EXPECT_EQ(Base64("foobar"), "Zm9vYmFy");
+  const std::vector<Written> cases = {
+      {"members in the order written",
+       JsonWriter().String("type", "match").Integer("offset", 16).Boolean("written", true).Line(),
+       "{\"type\":\"match\",\"offset\":16,\"written\":true}\n"},
+      {"an empty object", JsonWriter().Line(), "{}\n"},
+      {"an empty nested object", JsonWriter().Object("stats", JsonWriter()).Text(), "{\"stats\":{}}"},
+      {"integers over the whole 64-bit range",
+       JsonWriter()
+           .Integer("zero", 0)
+           .Integer("negative", -1)
+           .Integer("max", std::numeric_limits<std::int64_t>::max())
+           .Integer("min", std::numeric_limits<std::int64_t>::min())
+           .Text(),
+       "{\"zero\":0,\"negative\":-1,\"max\":9223372036854775807,\"min\":-9223372036854775808}"},
+      {"booleans", JsonWriter().Boolean("a", true).Boolean("b", false).Text(), "{\"a\":true,\"b\":false}"},
+      {"objects nest",
+       JsonWriter().String("type", "summary").Object("data", JsonWriter().Object("stats", stats)).Line(),
+       "{\"type\":\"summary\",\"data\":{\"stats\":{\"files\":3,\"occurrences\":7}}}\n"},
+      {"quotes and backslashes", JsonString("a\"b\\c/d"), "\"a\\\"b\\\\c/d\""},
+      {"controls with a short escape", JsonString("\b\f\n\r\t"), "\"\\b\\f\\n\\r\\t\""},
+      {"other controls as rg writes them", JsonString(std::string("\0\x01\x1f", 3)), "\"\\u0000\\u0001\\u001f\""},
+      // DEL is no control character to JSON: it stays a raw byte, as in rg's output.
+      {"DEL stays", JsonString("\x7f"), "\"\x7f\""},
+      {"valid UTF-8 stays", JsonString("\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80"), "\"\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80\""},
+      {"a stray byte", JsonString("a\xFF" "b"), "\"a\xEF\xBF\xBD" "b\""},
+      {"a cut sequence", JsonString("\xE2\x82"), "\"\xEF\xBF\xBD\""},
+      {"a surrogate's encoding", JsonString("\xED\xA0\x80"), "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\""},
+      {"keys are escaped too", JsonWriter().Integer("a\"b", 1).Text(), "{\"a\\\"b\":1}"},
+      {"valid UTF-8 data is text", JsonWriter().Data("path", "tab\tq\"b\\\xC3\xA9\x01").Text(),
+       "{\"path\":{\"text\":\"tab\\tq\\\"b\\\\\xC3\xA9\\u0001\"}}"},
+      {"empty data", JsonWriter().Data("path", "").Text(), "{\"path\":{\"text\":\"\"}}"},
+      // rg --json on a file named bad\xFFname writes {"bytes":"YmFk/25hbWU="}.
+      {"other data is base64", JsonWriter().Data("path", "bad\xFFname").Text(), "{\"path\":{\"bytes\":\"YmFk/25hbWU=\"}}"},
+      {"base64 of nothing", Base64(""), ""},
+      {"base64, two pads", Base64("\xFF"), "/w=="},
+      {"base64, one pad", Base64("\xFF\xFE"), "//4="},
+      {"base64, a whole group", Base64("\xFF\xFE\xFD"), "//79"},
+      {"base64, the high digits and a zero", Base64(std::string_view("\xFB\xEF\xBE\x00", 4)), "++++AA=="},
+      {"base64 of text", Base64("foobar"), "Zm9vYmFy"},
+  };
+  for (const Written& written : cases) EXPECT_EQ(written.text, written.expected) << written.what;
 }
 
 TEST(JsonDataTest, ALineHoldsNoNewlineButItsLast) {

@@ -6,8 +6,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "engine/os/path_text.h"
-#include "engine/os/system_error.h"
+#include "platform/path_text.h"
+#include "platform/system_error.h"
 #include "tests/support/temp_dir.h"
 
 #ifdef _WIN32
@@ -15,7 +15,7 @@
 
 #include <cstdio>
 
-#include "engine/os/win32/wide_text.h"
+#include "platform/wide_text.h"
 #else
 #include <fcntl.h>
 #include <spawn.h>

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -10,7 +11,6 @@
 #include <sstream>
 
 #include "tests/cli/program_run.h"
-#include "tests/support/expected_texts.h"
 #include "tests/support/random_bytes.h"
 #include "tests/support/temp_dir.h"
 
@@ -60,11 +60,10 @@ class ProgramTest : public ::testing::Test {
     return path;
   }
   static std::string Content(const fs::path& path) { return testing::ReadText(path); }
-  static std::string Line(const fs::path& path, std::int64_t offset) {
-    return Arg(path) + ":" + testing::OffsetText(offset) + "\n";
-  }
-  static std::string Found(const fs::path& path, std::int64_t offset, bool ask) {
-    return testing::FoundText(Arg(path), offset, ask);
+  // offset: as the program prints it, "0x" and eight uppercase digits.
+  static std::string Line(const fs::path& path, std::string_view offset) { return Arg(path) + ":" + std::string(offset) + "\n"; }
+  static std::string Found(const fs::path& path, std::string_view offset, bool ask) {
+    return "文件\"" + Arg(path) + "\"\n找到关键位置：" + std::string(offset) + (ask ? "。是否进行替换？" : "。");
   }
 
   testing::TempDir state_;
@@ -77,7 +76,7 @@ TEST_F(ProgramTest, DryRunListsEveryOccurrenceThatDoesNotOverlapTheOneBefore) {
   const fs::path file = File("a.bin", "aaaa.aa..aaa");
   const ProgramRun run = Vantrel({"-f", "61 61", "--dry-run", Arg(file)});
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, Line(file, 0) + Line(file, 2) + Line(file, 5) + Line(file, 9));
+  EXPECT_EQ(run.out, Line(file, "0x00000000") + Line(file, "0x00000002") + Line(file, "0x00000005") + Line(file, "0x00000009"));
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(Content(file), "aaaa.aa..aaa");
 }
@@ -86,7 +85,7 @@ TEST_F(ProgramTest, DryRunWritesNothingEvenWithAReplacementAndABackup) {
   const fs::path file = File("a.bin", "..abc..");
   const ProgramRun run = Vantrel({"-n", "-f", "616263", "-r", "58", "-b", Arg(file)});
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, Line(file, 2));
+  EXPECT_EQ(run.out, Line(file, "0x00000002"));
   EXPECT_EQ(Content(file), "..abc..");
   EXPECT_FALSE(fs::exists(dir_ / "a.bin.bak"));
 }
@@ -113,7 +112,7 @@ TEST_F(ProgramTest, YesReplacesEveryOccurrenceAndPrintsOneLinePerWrite) {
   const fs::path file = File("a.bin", "abc..abc.abc");
   const ProgramRun run = Vantrel({"-f", "616263", "-r", "58595A", "-y", Arg(file)});
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, Line(file, 0) + Line(file, 5) + Line(file, 9));
+  EXPECT_EQ(run.out, Line(file, "0x00000000") + Line(file, "0x00000005") + Line(file, "0x00000009"));
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(Content(file), "XYZ..XYZ.XYZ");
 }
@@ -124,7 +123,7 @@ TEST_F(ProgramTest, YesEndsWhenTheReplacementHoldsThePattern) {
   EXPECT_EQ(run.status, 0);
   // aba over "ab." at 0, then on behind the three bytes written: aba over "aba" at 3, then
   // nothing from 6 on, although every write left an "ab" behind.
-  EXPECT_EQ(run.out, Line(file, 0) + Line(file, 3));
+  EXPECT_EQ(run.out, Line(file, "0x00000000") + Line(file, "0x00000003"));
   EXPECT_EQ(Content(file), "abaabab");
 }
 
@@ -143,7 +142,7 @@ TEST_F(ProgramTest, YesGrowsTheFileWhenTheLastReplacementReachesPastTheEnd) {
 TEST_F(ProgramTest, YesSkipsOccurrencesThatItsOwnLongerReplacementOverwrote) {
   const fs::path file = File("a.bin", "abab....ab");
   const ProgramRun run = Vantrel({"-y", "-f", "6162", "-r", "31323334", Arg(file)});
-  EXPECT_EQ(run.out, Line(file, 0) + Line(file, 8));
+  EXPECT_EQ(run.out, Line(file, "0x00000000") + Line(file, "0x00000008"));
   EXPECT_EQ(Content(file), "1234....1234");
 }
 
@@ -161,7 +160,11 @@ Bytes NaiveReplaceAll(Bytes text, const Bytes& pattern, const Bytes& replacement
 
 std::string Lines(const fs::path& path, const std::vector<std::int64_t>& offsets) {
   std::string lines;
-  for (std::int64_t at : offsets) lines += Arg(path) + ":" + testing::OffsetText(at) + "\n";
+  for (std::int64_t at : offsets) {
+    char offset[32];
+    std::snprintf(offset, sizeof offset, "0x%08llX", static_cast<unsigned long long>(at));
+    lines += Arg(path) + ":" + offset + "\n";
+  }
   return lines;
 }
 
@@ -204,7 +207,7 @@ TEST_F(ProgramTest, InteractiveAnswersYesWriteAndSearchAgainFromTheStart) {
   const ProgramRun run = Vantrel({"-f", "616263", "-r", "58595A", Arg(file)}, "y\ny\nyes\nyes\n");
   EXPECT_EQ(run.status, 0);
   const std::string go_on = std::string("字符替换成功，是否继续替换？") + " [y/n] ";
-  EXPECT_EQ(run.out, Found(file, 0, true) + " [y/n] y\n" + go_on + "y\n" + Found(file, 5, true) + " [y/n] yes\n" +
+  EXPECT_EQ(run.out, Found(file, "0x00000000", true) + " [y/n] y\n" + go_on + "y\n" + Found(file, "0x00000005", true) + " [y/n] yes\n" +
                          go_on + "yes\n" + std::string("没有找到你要搜索的内容。") + "\n");
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(Content(file), "XYZ..XYZ");
@@ -214,7 +217,7 @@ TEST_F(ProgramTest, InteractiveAnswerNoWritesNothingButCountsAsFound) {
   const fs::path file = File("a.bin", "..abc");
   const ProgramRun run = Vantrel({"-f", "616263", "-r", "58595A", Arg(file)}, "no\n");
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, Found(file, 2, true) + " [y/n] no\n");
+  EXPECT_EQ(run.out, Found(file, "0x00000002", true) + " [y/n] no\n");
   EXPECT_EQ(Content(file), "..abc");
 }
 
@@ -222,20 +225,20 @@ TEST_F(ProgramTest, InteractiveEndOfInputCountsAsNo) {
   const fs::path file = File("a.bin", "..abc");
   const ProgramRun run = Vantrel({"-f", "616263", "-r", "58595A", Arg(file)}, "");
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, Found(file, 2, true) + " [y/n] \n");
+  EXPECT_EQ(run.out, Found(file, "0x00000002", true) + " [y/n] \n");
   EXPECT_EQ(Content(file), "..abc");
 
   // After a Yes, the end of the input ends the run at the question whether to go on.
   const fs::path twice = File("b.bin", "abcabc");
   const ProgramRun once = Vantrel({"-f", "616263", "-r", "58595A", Arg(twice)}, "y");
-  EXPECT_EQ(once.out, Found(twice, 0, true) + " [y/n] y\n" + std::string("字符替换成功，是否继续替换？") + " [y/n] \n");
+  EXPECT_EQ(once.out, Found(twice, "0x00000000", true) + " [y/n] y\n" + std::string("字符替换成功，是否继续替换？") + " [y/n] \n");
   EXPECT_EQ(Content(twice), "XYZabc");
 }
 
 TEST_F(ProgramTest, InteractiveAsksAgainAfterAnyOtherLine) {
   const fs::path file = File("a.bin", "abc");
   const ProgramRun run = Vantrel({"-f", "616263", "-r", "58", Arg(file)}, "ok\r\nsure\nY\r\nN\n");
-  const std::string question = Found(file, 0, true) + " [y/n] ";
+  const std::string question = Found(file, "0x00000000", true) + " [y/n] ";
   EXPECT_EQ(run.out, question + "ok\n" + question + "sure\n" + question + "Y\n" + std::string("字符替换成功，是否继续替换？") +
                          " [y/n] N\n");
   EXPECT_EQ(Content(file), "Xbc");
@@ -251,7 +254,7 @@ TEST_F(ProgramTest, InteractiveAnswersFromAPipeStopWhenAWriteOnlyBringsTheQuesti
   const fs::path kept = File("kept.txt", "xxABxx");
   const ProgramRun same = Vantrel({"--find-ascii", "AB", "--no-whole-string", "--replace-ascii", "AB", Arg(kept)}, yes);
   EXPECT_EQ(same.status, 0);
-  EXPECT_EQ(same.out, Found(kept, 2, true) + " [y/n] y\n" + go_on + Arg(kept) +
+  EXPECT_EQ(same.out, Found(kept, "0x00000002", true) + " [y/n] y\n" + go_on + Arg(kept) +
                           ": stopped asking: the replacement keeps the pattern at 0x00000002, so the same question "
                           "would come back for ever\n");
   EXPECT_EQ(Content(kept), "xxABxx");
@@ -260,7 +263,7 @@ TEST_F(ProgramTest, InteractiveAnswersFromAPipeStopWhenAWriteOnlyBringsTheQuesti
   const ProgramRun longer = Vantrel({"--find-ascii", "AB", "--no-whole-string", "--replace-ascii", "XAB", Arg(grows)}, yes);
   EXPECT_EQ(longer.status, 0);
   std::string asked;
-  for (const int offset : {2, 3, 4}) asked += Found(grows, offset, true) + " [y/n] y\n" + go_on;
+  for (const char* offset : {"0x00000002", "0x00000003", "0x00000004"}) asked += Found(grows, offset, true) + " [y/n] y\n" + go_on;
   EXPECT_EQ(longer.out, asked + Arg(grows) +
                             ": stopped asking: each write grows the file and the pattern is found again at "
                             "0x00000005, so the questions would not end\n");
@@ -279,7 +282,7 @@ TEST_F(ProgramTest, InteractiveWithoutAReplacementShowsTheFirstOffsetOnly) {
   const fs::path file = File("a.bin", "..abc.abc");
   const ProgramRun run = Vantrel({"-f", "616263", Arg(file)}, "y\n");
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, Found(file, 2, false) + "\n");
+  EXPECT_EQ(run.out, Found(file, "0x00000002", false) + "\n");
   EXPECT_EQ(Content(file), "..abc.abc");
 }
 
@@ -310,12 +313,12 @@ TEST_F(ProgramTest, AWalkVisitsEveryFileAtAnyDepthAndADirectoryImpliesIt) {
     if (flag) args.insert(args.begin(), "-d");
     const ProgramRun run = Vantrel(args);
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(SortedLines(run.out), SortedLines(Line(one, 2) + Line(two, 0) + Line(two, 5)));
+    EXPECT_EQ(SortedLines(run.out), SortedLines(Line(one, "0x00000002") + Line(two, "0x00000000") + Line(two, "0x00000005")));
     EXPECT_EQ(run.err, "");
   }
   const ProgramRun replaced = Vantrel({"-y", "-f", "616263", "-r", "58595A", Arg(tree)});
   EXPECT_EQ(replaced.status, 0);
-  EXPECT_EQ(SortedLines(replaced.out), SortedLines(Line(one, 2) + Line(two, 0) + Line(two, 5)));
+  EXPECT_EQ(SortedLines(replaced.out), SortedLines(Line(one, "0x00000002") + Line(two, "0x00000000") + Line(two, "0x00000005")));
   EXPECT_EQ(Content(one), "..XYZ");
   EXPECT_EQ(Content(two), "XYZ..XYZ");
 }
@@ -449,7 +452,7 @@ TEST_F(ProgramTest, AFileThatCannotBeReadIsReportedAndTheWalkGoesOn) {
   for (const char* mode : {"-n", "-y"}) {
     const ProgramRun run = Vantrel({mode, "-L", "-f", "616263", "-r", "616263", Arg(dir_ / "tree")});
     EXPECT_EQ(run.status, 2) << mode;
-    EXPECT_EQ(run.out, Line(good, 2)) << mode;
+    EXPECT_EQ(run.out, Line(good, "0x00000002")) << mode;
     EXPECT_EQ(run.err.rfind(Arg(bad) + ": ", 0), 0u) << run.err;
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
   }
@@ -498,7 +501,7 @@ TEST_F(ProgramTest, AnExistingBackupBlocksTheWriteToThatFileOnly) {
   EXPECT_EQ(Content(dir_ / "tree/blocked.bin.orig"), "old backup");
   EXPECT_EQ(Content(other), "XYZ");
   EXPECT_EQ(Content(dir_ / "tree/other.bin.orig"), "abc");
-  EXPECT_EQ(run.out, Line(other, 0));
+  EXPECT_EQ(run.out, Line(other, "0x00000000"));
   EXPECT_NE(run.err.find(Arg(blocked) + ": not written: the backup '" + Arg(P("tree/blocked.bin.orig")) +
                          "' exists already\n"),
             std::string::npos)
@@ -533,7 +536,7 @@ TEST_F(ProgramTest, PatchesAGbkStringFromAUtf8Terminal) {
   const ProgramRun run =
       Vantrel({"--find-ascii", "试用版", "--replace-ascii", "正式版", "--codepage", "936", "-y", Arg(file)});
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out, Line(file, 4));
+  EXPECT_EQ(run.out, Line(file, "0x00000004"));
   EXPECT_EQ(Content(file), "MZ.." + full + std::string(1, '\0') + "..");
 }
 
@@ -541,8 +544,8 @@ TEST_F(ProgramTest, FindsUtf8AndUtf16FormsWithAndWithoutTheirZero) {
   // é is C3 A9 in UTF-8; "ab" and its zero unit in UTF-16LE start at 6.
   const fs::path file = File("a.bin", std::string("\xC3\xA9t\xC3\xA9!a\0b\0\0\0", 12));
   EXPECT_EQ(Vantrel({"-n", "--find-utf8", "été", Arg(file)}).out, "");  // no zero behind it
-  EXPECT_EQ(Vantrel({"-n", "--find-utf8", "été", "--no-whole-string", Arg(file)}).out, Line(file, 0));
-  EXPECT_EQ(Vantrel({"-n", "--find-unicode", "ab", Arg(file)}).out, Line(file, 6));
+  EXPECT_EQ(Vantrel({"-n", "--find-utf8", "été", "--no-whole-string", Arg(file)}).out, Line(file, "0x00000000"));
+  EXPECT_EQ(Vantrel({"-n", "--find-unicode", "ab", Arg(file)}).out, Line(file, "0x00000006"));
 }
 
 TEST_F(ProgramTest, WritesUtf8AndUtf16Replacements) {
@@ -560,7 +563,7 @@ TEST_F(ProgramTest, TakesTextInTheLocalesCharacterSet) {
   RunOptions gbk;
   gbk.locale = "zh_CN.GBK";
   const ProgramRun run = testing::RunProgram({"-n", "--find-utf8", "\xCA\xD4", "--no-whole-string", Arg(file)}, gbk);
-  EXPECT_EQ(run.out, Line(file, 2)) << run.err;
+  EXPECT_EQ(run.out, Line(file, "0x00000002")) << run.err;
 }
 #endif
 
@@ -595,7 +598,7 @@ TEST_F(ProgramTest, AnOddDigitIsWarnedAboutOnStandardError) {
   const fs::path file = File("a.bin", "\xAB\xCD");
   const ProgramRun run = Vantrel({"-n", "-f", "ABC", Arg(file)});
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, Line(file, 0));
+  EXPECT_EQ(run.out, Line(file, "0x00000000"));
   EXPECT_EQ(run.err, std::string(kProgram) +
                          ": warning: -f 'ABC' has an odd number of digits; the last one is ignored, so it stands for AB\n");
 }

@@ -7,7 +7,7 @@
 #include <random>
 
 #include "cli/backup_records.h"
-#include "runs/crc32.h"
+#include "platform/crc32.h"
 #include "runs/journal.h"
 #include "tests/support/random_bytes.h"
 #include "tests/support/temp_dir.h"

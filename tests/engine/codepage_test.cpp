@@ -1,12 +1,12 @@
 // Code pages: names, conversions both ways, and cutting text to fit without splitting a character.
-#include "engine/os/codepage.h"
+#include "platform/codepage.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
 
-#include "engine/text_limits.h"
+#include "text/text_limits.h"
 
 namespace vantrel {
 namespace {

@@ -1,5 +1,5 @@
 // FindInFile over real files: results, failures, windows and files beyond 4 GiB.
-#include "engine/find_in_file.h"
+#include "files/find_in_file.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <iterator>
 #include <random>
 
-#include "engine/occurrence_search.h"
-#include "engine/os/mapped_file.h"
+#include "files/occurrence_search.h"
+#include "platform/mapped_file.h"
 #include "tests/support/naive_pattern_set.h"
 #include "tests/support/random_bytes.h"
 #include "tests/support/temp_dir.h"

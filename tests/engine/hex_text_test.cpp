@@ -1,5 +1,5 @@
 // The hex text format: which characters are digits, the normal form, decoding and encoding.
-#include "engine/hex_text.h"
+#include "text/hex_text.h"
 
 #include <gtest/gtest.h>
 

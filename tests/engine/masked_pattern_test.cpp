@@ -1,5 +1,5 @@
 // Hex arguments with wildcard nibbles: how they are read, and the masked compare.
-#include "engine/masked_pattern.h"
+#include "text/masked_pattern.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // with wildcards). Seed cases padded to every alignment, random sets over tiny alphabets
 // (overlapping and near matches are common there), long lists, long patterns, and hits in
 // the last bytes of a text, where the SIMD kernels hand over to their tails.
-#include "engine/pattern_set_finder.h"
+#include "search/pattern_set_finder.h"
 
 #include <gtest/gtest.h>
 
@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/masked_kernels.h"
-#include "engine/masked_pattern_finder.h"
-#include "engine/qgram_finder.h"
-#include "engine/teddy_finder.h"
+#include "search/masked_kernels.h"
+#include "search/masked_pattern_finder.h"
+#include "search/qgram_finder.h"
+#include "search/teddy_finder.h"
 #include "tests/support/naive_pattern_set.h"
 #include "tests/support/random_bytes.h"
 #include "tests/support/temp_dir.h"
@@ -31,13 +31,13 @@ MaskedPattern Text(std::string_view text) { return ExactPattern(ToBytes(text)); 
 MaskedPattern Hex(std::string_view hex) { return ParseHexPattern(hex).pattern; }
 PatternHit At(std::int64_t offset, std::size_t index) { return PatternHit{offset, index}; }
 
-std::vector<masked_kernels::FindFunction> MaskedKernels() {
-  std::vector<masked_kernels::FindFunction> all = {masked_kernels::FindPortable};
+std::vector<masked_kernels::MaskedFindFunction> MaskedKernels() {
+  std::vector<masked_kernels::MaskedFindFunction> all = {masked_kernels::FindPortable};
 #if defined(__SSE2__)
   all.push_back(masked_kernels::FindSse2);
 #endif
 #if defined(__x86_64__)
-  if (__builtin_cpu_supports("avx2") != 0) all.push_back(masked_kernels::FindAvx2);
+  if (Available(InstructionSet::kAvx2)) all.push_back(masked_kernels::FindAvx2);
 #endif
   return all;
 }
@@ -47,7 +47,7 @@ std::vector<masked_kernels::FindFunction> MaskedKernels() {
 void ExpectSingleAgrees(const Bytes& text, const MaskedPattern& pattern, std::int64_t expected,
                         const std::string& context) {
   ASSERT_EQ(MaskedPatternFinder(pattern).Find(text), expected) << context;
-  masked_kernels::Anchors ends;
+  masked_kernels::MaskedAnchors ends;
   const std::size_t n = pattern.size();
   ends.position = {n - 1, 0, n / 2};
   for (std::size_t k = 0; k < 3; ++k) {
@@ -55,8 +55,8 @@ void ExpectSingleAgrees(const Bytes& text, const MaskedPattern& pattern, std::in
     ends.mask[k] = pattern.mask[ends.position[k]];
   }
   ends.masked = true;
-  const masked_kernels::Anchors chosen = masked_kernels::ChooseMaskedAnchors(pattern);
-  for (const masked_kernels::FindFunction kernel : MaskedKernels()) {
+  const masked_kernels::MaskedAnchors chosen = masked_kernels::ChooseMaskedAnchors(pattern);
+  for (const masked_kernels::MaskedFindFunction kernel : MaskedKernels()) {
     ASSERT_EQ(kernel(text.data(), text.size(), pattern, chosen), expected) << "chosen anchors " << context;
     ASSERT_EQ(kernel(text.data(), text.size(), pattern, ends), expected) << "end anchors " << context;
   }

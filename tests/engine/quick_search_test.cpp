@@ -1,11 +1,11 @@
 // The quick search and the prepared finder, against a naive oracle.
-#include "engine/quick_search.h"
+#include "search/quick_search.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
-#include "engine/pattern_finder.h"
+#include "search/pattern_finder.h"
 #include "tests/support/random_bytes.h"
 #include "tests/support/temp_dir.h"
 

@@ -1,7 +1,7 @@
 // Every search kernel against the quick search and the naive oracle: seed cases padded to
 // every alignment, and random texts over tiny alphabets, where near and overlapping matches
 // are common.
-#include "engine/search_kernels.h"
+#include "search/search_kernels.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/pattern_finder.h"
-#include "engine/quick_search.h"
+#include "search/pattern_finder.h"
+#include "search/quick_search.h"
 #include "tests/support/random_bytes.h"
 #include "tests/support/temp_dir.h"
 
@@ -32,7 +32,7 @@ std::vector<NamedKernel> AvailableKernels() {
   all.push_back({"sse2", kernels::FindSse2});
 #endif
 #if defined(__x86_64__)
-  if (kernels::HaveAvx2()) all.push_back({"avx2", kernels::FindAvx2});
+  if (Available(InstructionSet::kAvx2)) all.push_back({"avx2", kernels::FindAvx2});
 #endif
   return all;
 }

@@ -1,9 +1,9 @@
 // The text forms on a fake box set, with GBK (936) and Western (1252) as the ANSI code page.
-#include "engine/text_forms.h"
+#include "ui/fields/text_forms.h"
 
 #include <gtest/gtest.h>
 
-#include "engine/hex_text.h"
+#include "text/hex_text.h"
 #include "tests/support/fake_boxes.h"
 
 namespace vantrel {

@@ -1,10 +1,10 @@
 // Opening below a walk's root: what the walk listed opens, a link in its place does not.
-#include "engine/os/tree_root.h"
+#include "platform/tree_root.h"
 
 #include <gtest/gtest.h>
 
-#include "engine/file_source.h"
-#include "engine/os/update_file.h"
+#include "files/file_source.h"
+#include "platform/update_file.h"
 #include "tests/support/folder_link.h"
 #include "tests/support/temp_dir.h"
 
@@ -12,7 +12,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "engine/os/posix/open_regular_file.h"
+#include "platform/posix/open_regular_file.h"
 #endif
 
 namespace vantrel {

@@ -1,7 +1,7 @@
 // UTF-8 read one character at a time: well-formed characters of every length, and each
 // kind of ill-formed input counted as Unicode's maximal subparts, the way Rust's lossy
 // conversion (and so ripgrep) counts them.
-#include "engine/utf8.h"
+#include "text/utf8.h"
 
 #include <gtest/gtest.h>
 

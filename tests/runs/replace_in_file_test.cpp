@@ -5,8 +5,7 @@
 
 #include <functional>
 
-#include "engine/os/path_text.h"
-#include "tests/support/expected_texts.h"
+#include "platform/path_text.h"
 #include "tests/support/scripted_host.h"
 #include "tests/support/temp_dir.h"
 
@@ -26,8 +25,10 @@ class ReplaceInFileTest : public ::testing::Test {
     return path_;
   }
   std::string Content() const { return testing::ReadText(path_); }
-  Shown Found(std::int64_t offset, bool ask = true) const {
-    return {testing::FoundText(os::PathText(path_), offset, ask), ask ? kYesNo : PromptKind::kOkQuestion};
+  // offset: as the message prints it, "0x" and eight uppercase digits.
+  Shown Found(std::string_view offset, bool ask = true) const {
+    const std::string text = "文件\"" + os::PathText(path_) + "\"\n找到关键位置：" + std::string(offset);
+    return {text + (ask ? "。是否进行替换？" : "。"), ask ? kYesNo : PromptKind::kOkQuestion};
   }
   static Shown GoOn() { return {std::string("字符替换成功，是否继续替换？"), kYesNo}; }
   static Shown NotFound() { return {std::string("没有找到你要搜索的内容。"), PromptKind::kInformation}; }
@@ -41,7 +42,7 @@ TEST_F(ReplaceInFileTest, AsksWritesOffersToGoOnAndSearchesAgainFromTheStart) {
   ScriptedHost host("61 62 63", "58 59 5A");
   host.Answer({true, true, true, true});
   ReplaceInFile(File("abc..abc"), false, host.job(), host);
-  EXPECT_EQ(host.prompts(), (std::vector<Shown>{Found(0), GoOn(), Found(5), GoOn(), NotFound()}));
+  EXPECT_EQ(host.prompts(), (std::vector<Shown>{Found("0x00000000"), GoOn(), Found("0x00000005"), GoOn(), NotFound()}));
   EXPECT_EQ(Content(), "XYZ..XYZ");
 }
 
@@ -49,7 +50,7 @@ TEST_F(ReplaceInFileTest, AnswerNoToTheQuestionWritesNothing) {
   ScriptedHost host("61 62 63", "58 59 5A");
   host.Answer({false});
   ReplaceInFile(File("..abc"), false, host.job(), host);
-  EXPECT_EQ(host.prompts(), (std::vector<Shown>{Found(2)}));
+  EXPECT_EQ(host.prompts(), (std::vector<Shown>{Found("0x00000002")}));
   EXPECT_EQ(Content(), "..abc");
 }
 
@@ -57,7 +58,7 @@ TEST_F(ReplaceInFileTest, AnswerNoToGoOnEndsTheRunAfterOneWrite) {
   ScriptedHost host("61 62 63", "58 59 5A");
   host.Answer({true, false});
   ReplaceInFile(File("abcabc"), false, host.job(), host);
-  EXPECT_EQ(host.prompts(), (std::vector<Shown>{Found(0), GoOn()}));
+  EXPECT_EQ(host.prompts(), (std::vector<Shown>{Found("0x00000000"), GoOn()}));
   EXPECT_EQ(Content(), "XYZabc");
 }
 
@@ -73,7 +74,7 @@ TEST_F(ReplaceInFileTest, AnEmptyReplacementBoxShowsTheOffsetAndWritesNothingEve
   for (bool quiet : {false, true}) {
     ScriptedHost host("61 62 63", "");
     ReplaceInFile(File("....abc"), quiet, host.job(), host);
-    EXPECT_EQ(host.prompts(), (std::vector<Shown>{Found(4, false)}));
+    EXPECT_EQ(host.prompts(), (std::vector<Shown>{Found("0x00000004", false)}));
     EXPECT_EQ(Content(), "....abc");
   }
 }
@@ -90,7 +91,7 @@ TEST_F(ReplaceInFileTest, QuietSilencesOnlyTheOpenFailureAndNotFound) {
   ScriptedHost found("61 62 63", "58 59 5A");
   found.Answer({true, true});
   ReplaceInFile(File("abc"), true, found.job(), found);
-  EXPECT_EQ(found.prompts(), (std::vector<Shown>{Found(0), GoOn()}));  // the last search fails silently
+  EXPECT_EQ(found.prompts(), (std::vector<Shown>{Found("0x00000000"), GoOn()}));  // the last search fails silently
   EXPECT_EQ(Content(), "XYZ");
 }
 
@@ -133,7 +134,7 @@ TEST_F(ReplaceInFileTest, AReplacementEqualToTheMatchFindsTheSameOffsetUntilTheU
   ScriptedHost host("61 62", "61 62");
   host.Answer({true, true, true, true, true, false});
   ReplaceInFile(File(".ab"), false, host.job(), host);
-  EXPECT_EQ(host.prompts(), (std::vector<Shown>{Found(1), GoOn(), Found(1), GoOn(), Found(1), GoOn()}));
+  EXPECT_EQ(host.prompts(), (std::vector<Shown>{Found("0x00000001"), GoOn(), Found("0x00000001"), GoOn(), Found("0x00000001"), GoOn()}));
   EXPECT_EQ(Content(), ".ab");
 }
 
@@ -142,14 +143,14 @@ TEST_F(ReplaceInFileTest, AnswersNoOneSeesEndWhenTheWriteOnlyBringsTheQuestionBa
   ScriptedHost kept("61 62", "61 62");
   kept.AnswersUnseen().Answer({true, true, true, true});
   ReplaceInFile(File(".ab"), false, kept.job(), kept);
-  EXPECT_EQ(kept.prompts(), (std::vector<Shown>{Found(1), GoOn()}));
+  EXPECT_EQ(kept.prompts(), (std::vector<Shown>{Found("0x00000001"), GoOn()}));
   EXPECT_EQ(kept.stops(), (std::vector<std::pair<AskStop, std::int64_t>>{{AskStop::kPatternKept, 1}}));
 
   // Growing by a byte a write: asked at each new offset until a write grows the file.
   ScriptedHost grows("61 62", "78 61 62");
   grows.AnswersUnseen().Answer({true, true, true, true, true, true, true, true});
   ReplaceInFile(File(".ab."), false, grows.job(), grows);
-  EXPECT_EQ(grows.prompts(), (std::vector<Shown>{Found(1), GoOn(), Found(2), GoOn()}));
+  EXPECT_EQ(grows.prompts(), (std::vector<Shown>{Found("0x00000001"), GoOn(), Found("0x00000002"), GoOn()}));
   EXPECT_EQ(grows.stops(), (std::vector<std::pair<AskStop, std::int64_t>>{{AskStop::kFileGrows, 3}}));
   EXPECT_EQ(Content(), ".xxab");
 
@@ -157,7 +158,7 @@ TEST_F(ReplaceInFileTest, AnswersNoOneSeesEndWhenTheWriteOnlyBringsTheQuestionBa
   ScriptedHost gone("61 62", "31 32 33");
   gone.AnswersUnseen().Answer({true, true, true});
   ReplaceInFile(File("..ab"), false, gone.job(), gone);
-  EXPECT_EQ(gone.prompts(), (std::vector<Shown>{Found(2), GoOn(), NotFound()}));
+  EXPECT_EQ(gone.prompts(), (std::vector<Shown>{Found("0x00000002"), GoOn(), NotFound()}));
   EXPECT_TRUE(gone.stops().empty());
 }
 
@@ -177,7 +178,7 @@ TEST_F(ReplaceInFileTest, AFileChangedWhileTheQuestionIsOpenIsNotWritten) {
   });
   const FileOutcome outcome = ReplaceInFile(File("..abc.."), false, host.job(), host);
   EXPECT_EQ(host.prompts(),
-            (std::vector<Shown>{Found(2), {std::string("文件内容已改变，未进行替换。"), PromptKind::kWarning}}));
+            (std::vector<Shown>{Found("0x00000002"), {std::string("文件内容已改变，未进行替换。"), PromptKind::kWarning}}));
   EXPECT_EQ(Content(), "..abd..");
   EXPECT_EQ(outcome.failure, FileOutcome::Failure::kChanged);
 }
@@ -232,7 +233,7 @@ TEST_F(ReplaceInFileTest, AFailedPreparationWritesNothingAndReportsTheWriteFailu
   host.Answer({true});
   host.prepare = [](const std::filesystem::path&) -> Result<void> { return SystemError{17, "backup exists"}; };
   const FileOutcome outcome = ReplaceInFile(File("..abc"), true, host.job(), host);
-  EXPECT_EQ(host.prompts(), (std::vector<Shown>{Found(2), {std::string("写入文件失败！"), PromptKind::kWarning}}));
+  EXPECT_EQ(host.prompts(), (std::vector<Shown>{Found("0x00000002"), {std::string("写入文件失败！"), PromptKind::kWarning}}));
   EXPECT_EQ(Content(), "..abc");
   EXPECT_EQ(outcome.failure, FileOutcome::Failure::kWrite);
   EXPECT_EQ(outcome.error.message, "backup exists");

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <thread>
 
-#include "engine/os/directory.h"
+#include "platform/directory.h"
 #include "tests/support/child_process.h"
 #include "tests/support/folder_link.h"
 #include "tests/support/scripted_host.h"

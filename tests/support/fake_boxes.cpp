@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/text_limits.h"
+#include "text/text_limits.h"
 
 namespace vantrel::testing {
 

@@ -6,8 +6,8 @@
 #include <map>
 #include <string>
 
-#include "engine/os/codepage.h"
-#include "engine/text_forms.h"
+#include "platform/codepage.h"
+#include "ui/fields/text_forms.h"
 
 namespace vantrel::testing {
 

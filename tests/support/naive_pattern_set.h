@@ -5,8 +5,8 @@
 #include <ostream>
 #include <vector>
 
-#include "engine/masked_pattern.h"
-#include "engine/pattern_hit.h"
+#include "text/masked_pattern.h"
+#include "search/pattern_hit.h"
 
 namespace vantrel::testing {
 

@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "engine/hex_text.h"
+#include "text/hex_text.h"
 
 namespace vantrel::testing {
 

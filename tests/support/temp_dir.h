@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/hex_text.h"
+#include "text/hex_text.h"
 
 namespace vantrel::testing {
 

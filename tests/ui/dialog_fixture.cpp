@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "engine/os/win32/wide_text.h"
+#include "platform/wide_text.h"
 #include "ui/replace_app.h"
 
 namespace vantrel::testing {

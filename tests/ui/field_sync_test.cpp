@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "engine/hex_text.h"
-#include "engine/os/codepage.h"
+#include "text/hex_text.h"
+#include "platform/codepage.h"
 #include "res/resource.h"
 #include "tests/ui/dialog_fixture.h"
 

@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "engine/os/path_text.h"
-#include "engine/os/win32/wide_text.h"
+#include "platform/path_text.h"
+#include "platform/wide_text.h"
 #include "res/resource.h"
-#include "tests/support/expected_texts.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/dialog_fixture.h"
 
@@ -20,8 +19,10 @@ constexpr wchar_t kCaption[] = L"字符替换工具";
 
 std::wstring Wide(std::string_view utf8) { return os::win32::Utf8ToWide(utf8); }
 
-ShownBox Found(const fs::path& path, std::int64_t offset, bool ask = true) {
-  return {Wide(testing::FoundText(os::PathText(path), offset, ask)), kCaption, ask ? kYesNo : UINT{MB_ICONQUESTION}};
+// offset: as the message prints it, "0x" and eight uppercase digits.
+ShownBox Found(const fs::path& path, std::string_view offset, bool ask = true) {
+  const std::string text = "文件\"" + os::PathText(path) + "\"\n找到关键位置：" + std::string(offset);
+  return {Wide(text + (ask ? "。是否进行替换？" : "。")), kCaption, ask ? kYesNo : UINT{MB_ICONQUESTION}};
 }
 ShownBox GoOn() { return {Wide("字符替换成功，是否继续替换？"), kCaption, kYesNo}; }
 ShownBox NotFound() { return {Wide("没有找到你要搜索的内容。"), kCaption, UINT{MB_ICONINFORMATION}}; }
@@ -203,7 +204,7 @@ TEST_F(StartTest, AFileRunAsksWritesOffersToGoOnAndEndsWithNotFound) {
   Fill(file_, L"61 62 63", L"58 59 5A");
   boxes_.Answer({true, true, true, true});
   Click(IDC_START);
-  EXPECT_EQ(boxes_.shown(), (std::vector<ShownBox>{Found(file_, 0), GoOn(), Found(file_, 5), GoOn(), NotFound()}));
+  EXPECT_EQ(boxes_.shown(), (std::vector<ShownBox>{Found(file_, "0x00000000"), GoOn(), Found(file_, "0x00000005"), GoOn(), NotFound()}));
   EXPECT_EQ(ReadText(file_), "XYZ..XYZ");
   for (HWND owner : boxes_.owners()) EXPECT_EQ(owner, window());
 }
@@ -220,7 +221,7 @@ TEST_F(StartTest, WithoutTheQuestionAFileRunWritesAndStillOffersToGoOn) {
 TEST_F(StartTest, AnEmptyReplaceBoxShowsTheOffsetOnly) {
   Fill(file_, L"2E 61", L"");
   Click(IDC_START);
-  EXPECT_EQ(boxes_.shown(), (std::vector<ShownBox>{Found(file_, 4, false)}));
+  EXPECT_EQ(boxes_.shown(), (std::vector<ShownBox>{Found(file_, "0x00000004", false)}));
   EXPECT_EQ(ReadText(file_), "abc..abc");
 }
 
@@ -243,7 +244,7 @@ TEST_F(StartTest, ADirectoryRunWalksTheTreeQuietlyAndEndsWithSearchFinished) {
   // The listing's order decides which file comes first; each shows the question and go-on.
   std::vector<ShownBox> questions{boxes_.shown()[0], boxes_.shown()[2]};
   std::sort(questions.begin(), questions.end(), [](const ShownBox& a, const ShownBox& b) { return a.text < b.text; });
-  std::vector<ShownBox> expected{Found(dir_ / "one.bin", 2), Found(dir_ / "sub" / "two.bin", 0)};
+  std::vector<ShownBox> expected{Found(dir_ / "one.bin", "0x00000002"), Found(dir_ / "sub" / "two.bin", "0x00000000")};
   std::sort(expected.begin(), expected.end(), [](const ShownBox& a, const ShownBox& b) { return a.text < b.text; });
   EXPECT_EQ(questions, expected);
   EXPECT_EQ(boxes_.shown()[1], GoOn());
@@ -279,7 +280,7 @@ TEST_F(StartTest, AFileNamedOutsideTheAnsiCodePageIsPatched) {
   SetText(IDC_REPLACE_HEX, L"41");
   boxes_.Answer({true, false});
   Click(IDC_START);
-  EXPECT_EQ(boxes_.shown(), (std::vector<ShownBox>{Found(named, 2), GoOn()}));
+  EXPECT_EQ(boxes_.shown(), (std::vector<ShownBox>{Found(named, "0x00000002"), GoOn()}));
   EXPECT_EQ(ReadText(named), "--Abc");
 }
 

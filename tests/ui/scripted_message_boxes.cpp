@@ -1,6 +1,6 @@
 #include "tests/ui/scripted_message_boxes.h"
 
-#include "engine/os/win32/wide_text.h"
+#include "platform/wide_text.h"
 
 namespace vantrel::testing {
 

@@ -1,0 +1,195 @@
+// The copy with plain reads and writes on descriptors, so every failure is seen; fsync on the
+// copy before it gets its name, and on its directory after, so the copy outlives a crash.
+// The name is given with renameat2(RENAME_NOREPLACE) where the kernel has it, else with
+// link() and unlink(), both of which refuse an existing name.
+#include "platform/file_copy.h"
+
+#include <fcntl.h>
+#include <stdio.h>  // renameat2
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/posix/open_regular_file.h"
+#include "platform/read_at.h"
+#include "platform/system_error.h"
+#include "platform/crc32.h"
+
+namespace vantrel::os {
+namespace {
+
+using vantrel::os::LastSystemError;
+using vantrel::os::MakeSystemError;
+
+constexpr std::size_t kPiece = std::size_t{1} << 20;
+
+// A descriptor closed when it goes, unless Close() reported on it first.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  ~Descriptor() {
+    if (fd_ >= 0) close(fd_);
+  }
+  int get() const { return fd_; }
+  bool ok() const { return fd_ >= 0; }
+  Result<void> Close() {
+    if (close(std::exchange(fd_, -1)) != 0 && errno != EINTR) return LastSystemError();
+    return {};
+  }
+
+ private:
+  int fd_;
+};
+
+Result<void> WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t put = write(fd, data, size);
+    if (put < 0 && errno == EINTR) continue;
+    if (put < 0) return LastSystemError();
+    if (put == 0) return MakeSystemError(EIO);
+    data += put;
+    size -= static_cast<std::size_t>(put);
+  }
+  return {};
+}
+
+SystemError GivenUp() { return SystemError{EINTR, "interrupted"}; }
+
+// Every byte of from, to its end, into to; what was copied comes back.
+Result<CopyPrint> CopyBytes(const CopySource& from, int to, const GiveUp& give_up) {
+  std::vector<std::uint8_t> buffer(kPiece);
+  CopyPrint print;
+  for (;;) {
+    if (give_up && give_up()) return GivenUp();
+    Result<std::size_t> got = from.ReadAt(print.size, buffer);
+    if (!got) return got.error();
+    if (*got == 0) return print;
+    if (Result<void> written = WriteAll(to, buffer.data(), *got); !written) return written.error();
+    print.crc = Crc32(std::span<const std::uint8_t>(buffer).first(*got), print.crc);
+    print.size += static_cast<std::int64_t>(*got);
+  }
+}
+
+std::filesystem::path FolderOf(const std::filesystem::path& file) {
+  return file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+}
+
+// The new directory entry must be on the device too, or a crash could lose the name.
+void SyncFolderOf(const std::filesystem::path& file) {
+  Descriptor directory(open(FolderOf(file).c_str(), O_RDONLY | O_CLOEXEC | O_DIRECTORY));
+  if (directory.ok()) (void)fsync(directory.get());
+}
+
+// A new file beside `to`, for this process only: ".vantrel-PID-N-NAME".
+Result<std::filesystem::path> MakeTemporary(const std::filesystem::path& to, unsigned mode, int& fd) {
+  for (int attempt = 0;; ++attempt) {
+    std::filesystem::path temporary = FolderOf(to);
+    temporary /= ".vantrel-" + std::to_string(getpid()) + "-" + std::to_string(attempt) + "-" + to.filename().native();
+    fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW, mode);
+    if (fd >= 0) return temporary;
+    // One left by a run of the same number that was killed: try the next name.
+    if (errno != EEXIST || attempt >= 100) return LastSystemError();
+  }
+}
+
+// Gives the temporary its name, unless that name exists (as a file, a link or anything).
+Result<void> NameNoReplace(const std::filesystem::path& temporary, const std::filesystem::path& to) {
+#ifdef RENAME_NOREPLACE
+  if (renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return {};
+  if (errno != EINVAL && errno != ENOSYS) return LastSystemError();
+#endif
+  if (link(temporary.c_str(), to.c_str()) != 0) return LastSystemError();
+  (void)unlink(temporary.c_str());
+  return {};
+}
+
+// Fills the open temporary, gives it the source's time, flushes and closes it.
+Result<CopyPrint> FillAndSync(const CopySource& from, Descriptor& to, const GiveUp& give_up) {
+  Result<CopyPrint> print = CopyBytes(from, to.get(), give_up);
+  if (!print) return print;
+  const timespec times[2] = {{0, UTIME_OMIT},
+                             {static_cast<time_t>(from.time().ticks / 1'000'000'000),
+                              static_cast<long>(from.time().ticks % 1'000'000'000)}};
+  if (futimens(to.get(), times) != 0) return LastSystemError();
+  if (fsync(to.get()) != 0) return LastSystemError();
+  if (Result<void> closed = to.Close(); !closed) return closed.error();
+  return print;
+}
+
+}  // namespace
+
+Result<CopySource> CopySource::Open(const std::filesystem::path& path, bool follow_links) {
+  Result<vantrel::os::posix::OpenedFile> opened =
+      vantrel::os::posix::OpenRegularFile(path, O_RDONLY | (follow_links ? 0 : O_NOFOLLOW));
+  if (!opened) return opened.error();
+  CopySource source;
+  source.file_ = opened->fd;
+  struct stat st {};
+  if (fstat(opened->fd, &st) != 0) return LastSystemError();
+  source.size_ = st.st_size;
+  source.time_ = vantrel::os::FileTime{static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
+  source.mode_ = st.st_mode & 0777;
+  return source;
+}
+
+CopySource::CopySource(CopySource&& other) noexcept
+    : file_(std::exchange(other.file_, -1)), size_(other.size_), time_(other.time_), mode_(other.mode_) {}
+
+CopySource& CopySource::operator=(CopySource&& other) noexcept {
+  if (this != &other) {
+    Close();
+    file_ = std::exchange(other.file_, -1);
+    size_ = other.size_;
+    time_ = other.time_;
+    mode_ = other.mode_;
+  }
+  return *this;
+}
+
+CopySource::~CopySource() { Close(); }
+
+void CopySource::Close() {
+  if (file_ >= 0) close(static_cast<int>(std::exchange(file_, -1)));
+}
+
+Result<std::size_t> CopySource::ReadAt(std::int64_t offset, std::span<std::uint8_t> out) const {
+  return vantrel::os::ReadAt(file_, offset, out);
+}
+
+Result<CopyPrint> CopyToNewFile(const CopySource& from, const std::filesystem::path& to, const GiveUp& give_up) {
+  // An existing name is refused before the copy, not after a long one.
+  struct stat st {};
+  if (lstat(to.c_str(), &st) == 0) return MakeSystemError(EEXIST);
+  int fd = -1;
+  Result<std::filesystem::path> temporary = MakeTemporary(to, from.mode_, fd);
+  if (!temporary) return temporary.error();
+  Descriptor copy(fd);
+  Result<CopyPrint> print = FillAndSync(from, copy, give_up);
+  if (print) {
+    if (Result<void> named = NameNoReplace(*temporary, to); !named) print = named.error();
+  }
+  if (!print) {
+    (void)unlink(temporary->c_str());
+    return print;
+  }
+  SyncFolderOf(to);
+  return print;
+}
+
+bool IsAlreadyExists(const SystemError& error) { return error.code == EEXIST; }
+
+bool IsLinkRefused(const SystemError& error) { return error.code == ELOOP || error.code == EMLINK; }
+
+Result<void> RemoveCopy(const std::filesystem::path& path) {
+  if (unlink(path.c_str()) != 0) return LastSystemError();
+  SyncFolderOf(path);
+  return {};
+}
+
+}  // namespace vantrel::os
