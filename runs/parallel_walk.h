@@ -1,4 +1,5 @@
-// The walk of a batch run with several threads. One thread lists the tree and numbers the
+// The walk of a batch run with several threads, private to the walk: only walk_directory.cpp
+// calls it. One thread lists the tree and numbers the
 // files in walk order; the workers run on the files; the calling thread hands the host what
 // each file's run reported, file after file in that order, as the one-thread walk would.
 //
@@ -15,7 +16,8 @@
 
 #include <filesystem>
 
-#include "runs/walk_directory.h"
+#include "runs/run_file.h"
+#include "runs/walk_options.h"
 
 namespace vantrel {
 

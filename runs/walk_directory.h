@@ -15,16 +15,10 @@
 
 #include <filesystem>
 
-#include "runs/file_choice.h"
 #include "runs/run_file.h"
+#include "runs/walk_options.h"
 
 namespace vantrel {
-
-struct WalkOptions {
-  bool follow_links = false;  // follow symbolic links, junctions and reparse points
-  unsigned threads = 1;       // threads that read and search files (batch runs only)
-  FileChoice choice;          // the files taken and the directories entered (globs, depth)
-};
 
 // The run of mode on every file below dir; the ask run is quiet.
 void WalkDirectory(const std::filesystem::path& dir, RunMode mode, const RunJob& job, RunHost& host,

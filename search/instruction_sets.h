@@ -20,4 +20,14 @@ InstructionSet BestInstructionSet();
 // Whether set is among AvailableInstructionSets().
 bool Available(InstructionSet set);
 
+// A kernel family's kernel for set: its AVX2 one, else its SSE2 one (also below AVX2 when
+// SSSE3 is there: a family without an SSSE3 kernel takes its SSE2 one), else the portable one.
+// A kernel this build lacks is passed as nullptr.
+template <class Kernel>
+Kernel ChooseKernel(InstructionSet set, Kernel portable, Kernel sse2, Kernel avx2) {
+  if (set == InstructionSet::kAvx2 && avx2 != nullptr) return avx2;
+  if (set >= InstructionSet::kSse2 && sse2 != nullptr) return sse2;
+  return portable;
+}
+
 }  // namespace vantrel

@@ -78,19 +78,17 @@ std::int64_t FindPortable(const std::uint8_t* text, std::size_t length, const Ma
 }
 
 MaskedFindFunction KernelFor(InstructionSet set) {
-  switch (set) {
-#if defined(__x86_64__)
-    case InstructionSet::kAvx2:
-      return FindAvx2;
-#endif
 #if defined(__SSE2__)
-    case InstructionSet::kSse2:
-    case InstructionSet::kSsse3:  // no kernel of its own: the SSE2 one is the best below AVX2
-      return FindSse2;
+  constexpr MaskedFindFunction sse2 = FindSse2;
+#else
+  constexpr MaskedFindFunction sse2 = nullptr;
 #endif
-    default:
-      return FindPortable;
-  }
+#if defined(__x86_64__)
+  constexpr MaskedFindFunction avx2 = FindAvx2;
+#else
+  constexpr MaskedFindFunction avx2 = nullptr;
+#endif
+  return ChooseKernel(set, MaskedFindFunction{FindPortable}, sse2, avx2);
 }
 
 MaskedFindFunction BestKernel() { return KernelFor(BestInstructionSet()); }

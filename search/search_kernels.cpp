@@ -65,19 +65,17 @@ Anchors PlanFor(Anchors chosen, std::size_t length) {
 }
 
 FindFunction KernelFor(InstructionSet set) {
-  switch (set) {
-#if defined(__x86_64__)
-    case InstructionSet::kAvx2:
-      return FindAvx2;
-#endif
 #if defined(__SSE2__)
-    case InstructionSet::kSse2:
-    case InstructionSet::kSsse3:  // no kernel of its own: the SSE2 one is the best below AVX2
-      return FindSse2;
+  constexpr FindFunction sse2 = FindSse2;
+#else
+  constexpr FindFunction sse2 = nullptr;
 #endif
-    default:
-      return FindWithMemchr;
-  }
+#if defined(__x86_64__)
+  constexpr FindFunction avx2 = FindAvx2;
+#else
+  constexpr FindFunction avx2 = nullptr;
+#endif
+  return ChooseKernel(set, FindFunction{FindWithMemchr}, sse2, avx2);
 }
 
 FindFunction BestKernel() { return KernelFor(BestInstructionSet()); }
