@@ -7,15 +7,16 @@ namespace vantrel::cli {
 namespace {
 
 Result<os::CopyPrint> Copy(const std::filesystem::path& path, const std::filesystem::path& backup,
-                           const os::GiveUp& give_up) {
-  Result<os::CopySource> source = os::CopySource::Open(path, /*follow_links=*/true);
+                           const os::GiveUp& give_up, const vantrel::os::TreeRoot* tree) {
+  // A file named by the user is followed, as its write is.
+  Result<os::CopySource> source = os::CopySource::Open(path, /*follow_links=*/tree == nullptr, tree);
   if (!source) return source.error();
   return os::CopyToNewFile(*source, backup, give_up);
 }
 
 }  // namespace
 
-Result<void> Backups::Before(const std::filesystem::path& path) {
+Result<void> Backups::Before(const std::filesystem::path& path, const vantrel::os::TreeRoot* tree) {
   if (!suffix_) return {};
   {
     std::lock_guard lock(mutex_);
@@ -23,7 +24,7 @@ Result<void> Backups::Before(const std::filesystem::path& path) {
   }
   std::filesystem::path backup = path;
   backup += *suffix_;
-  Result<os::CopyPrint> copied = Copy(path, backup, give_up_);
+  Result<os::CopyPrint> copied = Copy(path, backup, give_up_, tree);
   if (!copied) {
     const std::string name = "'" + vantrel::os::PathText(backup) + "'";
     SystemError why = copied.error();

@@ -29,9 +29,11 @@ class Backups {
       : suffix_(std::move(suffix)), give_up_(std::move(give_up)), record_(std::move(record)) {}
   explicit Backups(std::optional<std::filesystem::path> suffix) : suffix_(std::move(suffix)) {}
 
-  // Copies path to path+suffix unless this run did so already. An error reads as the
-  // reason why the file is not written ("not written: the backup ... exists already").
-  Result<void> Before(const std::filesystem::path& path);
+  // Copies path to path+suffix unless this run did so already. With a walk's tree, the file
+  // is opened below it with no link followed, as its write will be, so a link put in its
+  // place is refused rather than copied. An error reads as the reason why the file is not
+  // written ("not written: the backup ... exists already").
+  Result<void> Before(const std::filesystem::path& path, const vantrel::os::TreeRoot* tree = nullptr);
 
  private:
   std::optional<std::filesystem::path> suffix_;

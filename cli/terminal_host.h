@@ -24,7 +24,9 @@ class TerminalHost : public RunHost {
   TerminalHost(Mode mode, Console& console, Output& output, Backups& backups, Progress& progress, Report& report);
 
   bool Prompt(std::string_view text, PromptKind kind) override;
-  Result<void> BeforeWrite(const std::filesystem::path& path) override { return backups_.Before(path); }
+  Result<void> BeforeWrite(const std::filesystem::path& path, const os::TreeRoot* tree) override {
+    return backups_.Before(path, tree);
+  }
   bool AnswersAreSeen() override { return console_.InputIsTerminal(); }
   void StoppedAsking(const std::filesystem::path& path, AskStop why, std::int64_t offset) override;
 

@@ -9,6 +9,7 @@
 #include <functional>
 #include <span>
 
+#include "platform/tree_root.h"
 #include "platform/update_file.h"
 #include "platform/result.h"
 
@@ -27,8 +28,9 @@ using GiveUp = std::function<bool()>;
 class CopySource {
  public:
   // follow_links false: a link in place of the file is refused, not followed. A directory,
-  // a FIFO, a socket or a device is refused too.
-  static Result<CopySource> Open(const std::filesystem::path& path, bool follow_links);
+  // a FIFO, a socket or a device is refused too. With a tree, path is opened below it with
+  // no link followed on the way either (see TreeRoot), whatever follow_links says.
+  static Result<CopySource> Open(const std::filesystem::path& path, bool follow_links, const TreeRoot* tree = nullptr);
 
   CopySource(CopySource&& other) noexcept;
   CopySource& operator=(CopySource&& other) noexcept;

@@ -143,7 +143,9 @@ class SlotHost : public RunHost {
  public:
   SlotHost(ParallelWalk& walk, std::uint64_t seq, Slot& slot) : walk_(walk), seq_(seq), slot_(slot) {}
   bool Prompt(std::string_view, PromptKind) override { return false; }  // batch runs ask nothing
-  Result<void> BeforeWrite(const std::filesystem::path& path) override { return walk_.host().BeforeWrite(path); }
+  Result<void> BeforeWrite(const std::filesystem::path& path, const os::TreeRoot* tree) override {
+    return walk_.host().BeforeWrite(path, tree);
+  }
   void FileStarted(const std::filesystem::path&) override { walk_.Keep(seq_, slot_, {News::Kind::kStarted, {}}); }
   void Reached(std::int64_t offset) override { walk_.Keep(seq_, slot_, {News::Kind::kReached, Match{offset, 0, {}, {}, {}}}); }
   void Listed(const std::filesystem::path&, const Match& match) override {

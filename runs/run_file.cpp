@@ -41,7 +41,7 @@ std::optional<Match> FindFirst(const std::filesystem::path& path, const RunJob& 
 // One write of the ask run, with its own open and checked close; false when the run ends.
 bool AskedWrite(const std::filesystem::path& path, Match& match, const RunJob& job, RunHost& host,
                 FileOutcome& outcome) {
-  Result<void> ready = host.BeforeWrite(path);
+  Result<void> ready = host.BeforeWrite(path, job.tree);
   Result<WriteOutcome> write =
       ready ? WriteIfUnchanged(path, match.offset, job.pattern(match.pattern), (*job.replacements)[match.pattern],
                                WriteOptions{job.keep_mtime, job.journal, job.tree}, &match.found)
@@ -169,7 +169,7 @@ class ReplacePass {
 
  private:
   bool OpenWriter() {
-    Result<void> ready = host_.BeforeWrite(path_);
+    Result<void> ready = host_.BeforeWrite(path_, job_.tree);
     Result<CarefulWriter> opened = ready ? CarefulWriter::Open(path_, WriteOptions{job_.keep_mtime, job_.journal, job_.tree})
                                          : Result<CarefulWriter>(ready.error());
     if (!opened) {

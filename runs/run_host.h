@@ -36,9 +36,10 @@ class RunHost {
   virtual bool Prompt(std::string_view text, PromptKind kind) = 0;
 
   // Called before the first write to path (before every write when asking), while the file
-  // is still as it was found. An error (the command line's backup copy could not be made)
-  // means the file is not written.
-  virtual Result<void> BeforeWrite(const std::filesystem::path& /*path*/) { return {}; }
+  // is still as it was found. tree: the walk's root when the file is to be opened below it
+  // with no link followed (the job's tree). An error (the command line's backup copy could
+  // not be made) means the file is not written.
+  virtual Result<void> BeforeWrite(const std::filesystem::path& /*path*/, const os::TreeRoot* /*tree*/) { return {}; }
 
   // True when the answers come from someone who reads each question (the dialog, a terminal)
   // and so sees the same question come back; false for answers from a pipe or a script.

@@ -124,9 +124,9 @@ Result<CopyPrint> FillAndSync(const CopySource& from, Descriptor& to, const Give
 
 }  // namespace
 
-Result<CopySource> CopySource::Open(const std::filesystem::path& path, bool follow_links) {
+Result<CopySource> CopySource::Open(const std::filesystem::path& path, bool follow_links, const TreeRoot* tree) {
   Result<vantrel::os::posix::OpenedFile> opened =
-      vantrel::os::posix::OpenRegularFile(path, O_RDONLY | (follow_links ? 0 : O_NOFOLLOW));
+      vantrel::os::posix::OpenRegularFile(path, O_RDONLY | (follow_links ? 0 : O_NOFOLLOW), tree);
   if (!opened) return opened.error();
   CopySource source;
   source.file_ = opened->fd;

@@ -42,6 +42,16 @@ SystemError BelowError(int code) {
   return MakeSystemError(code);
 }
 
+// A folder opened with no link followed that is a link fails with ENOTDIR, as a file in its
+// place would: only a look at the name tells the two apart.
+SystemError BelowError(int code, int top, const std::string& names) {
+  struct stat st {};
+  if (code == ENOTDIR && fstatat(top, names.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)) {
+    return BelowError(ELOOP);
+  }
+  return BelowError(code);
+}
+
 }  // namespace
 
 Result<int> OpenEachBelow(int root, const std::string& names, int flags) {
@@ -78,12 +88,12 @@ Result<int> OpenBelow(const TreeRoot& root, const std::filesystem::path& path, i
     // EAGAIN: a rename raced the resolution; ENOSYS, EPERM: an older kernel or a filter
     // that refuses the call, where the folders are opened one by one instead.
     if (errno == EAGAIN) continue;
-    if (errno != ENOSYS && errno != EPERM) return BelowError(errno);
+    if (errno != ENOSYS && errno != EPERM) return BelowError(errno, top, *names);
     break;
   }
 #endif
   Result<int> fd = OpenEachBelow(top, *names, flags);
-  if (!fd) return BelowError(fd.error().code);
+  if (!fd) return BelowError(fd.error().code, top, *names);
   return fd;
 }
 

@@ -19,13 +19,14 @@ Result<TreeRoot> TreeRoot::Open(const std::filesystem::path& dir) {
 }
 
 TreeRoot::TreeRoot(TreeRoot&& other) noexcept
-    : path_(std::move(other.path_)), handle_(std::exchange(other.handle_, -1)) {}
+    : path_(std::move(other.path_)), handle_(std::exchange(other.handle_, -1)), folders_(std::move(other.folders_)) {}
 
 TreeRoot& TreeRoot::operator=(TreeRoot&& other) noexcept {
   if (this != &other) {
     if (handle_ >= 0) close(static_cast<int>(handle_));
     path_ = std::move(other.path_);
     handle_ = std::exchange(other.handle_, -1);
+    folders_ = std::move(other.folders_);
   }
   return *this;
 }

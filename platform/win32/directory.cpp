@@ -1,10 +1,15 @@
-// Directory listing with FindFirstFileExW over "dir\*", hidden and system entries included.
-// Junctions, directory and file symbolic links and other reparse points are listed as links.
+// Directory listing, hidden and system entries included: below a walk's root through the
+// handle of the folder opened below it (so what is listed is the folder that was checked),
+// otherwise with FindFirstFileExW over "dir\*". Junctions, directory and file symbolic links
+// and other reparse points are listed as links.
 #include "platform/directory.h"
 
 #include <windows.h>
 
+#include <cstdint>
+
 #include "platform/system_error.h"
+#include "platform/win32/open_below.h"
 #include "platform/wide_text.h"
 
 namespace vantrel::os {
@@ -13,6 +18,8 @@ namespace {
 bool IsDot(const wchar_t* name) {
   return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
 }
+
+bool IsDot(std::wstring_view name) { return name == L"." || name == L".."; }
 
 EntryKind KindOfAttributes(DWORD attributes) {
   if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return EntryKind::kLink;
@@ -35,11 +42,35 @@ Result<BY_HANDLE_FILE_INFORMATION> FollowedInformation(const std::filesystem::pa
   return info;
 }
 
+// The entries of an open folder, read through its handle from the first.
+Result<std::vector<DirectoryEntry>> ListOpenFolder(HANDLE folder, const std::filesystem::path& dir) {
+  std::vector<std::uint64_t> buffer(std::size_t{64} << 10 >> 3);  // entries are 8-byte aligned
+  const auto bytes = static_cast<DWORD>(buffer.size() * sizeof(std::uint64_t));
+  std::vector<DirectoryEntry> entries;
+  for (auto kind = FileIdBothDirectoryRestartInfo;; kind = FileIdBothDirectoryInfo) {
+    if (!GetFileInformationByHandleEx(folder, kind, buffer.data(), bytes)) {
+      if (GetLastError() == ERROR_NO_MORE_FILES) return entries;
+      return LastSystemError();
+    }
+    const auto* at = reinterpret_cast<const std::uint8_t*>(buffer.data());
+    for (;;) {
+      const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(at);
+      const std::wstring_view name(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
+      if (!IsDot(name)) entries.push_back({dir / name, KindOfAttributes(entry->FileAttributes)});
+      if (entry->NextEntryOffset == 0) break;
+      at += entry->NextEntryOffset;
+    }
+  }
+}
+
 }  // namespace
 
-// The root changes nothing here yet: the entries come with their reparse attributes, and each
-// file below a root is opened with its own reparse point refused.
-Result<std::vector<DirectoryEntry>> ListDirectory(const std::filesystem::path& dir, const TreeRoot*) {
+Result<std::vector<DirectoryEntry>> ListDirectory(const std::filesystem::path& dir, const TreeRoot* root) {
+  if (root != nullptr) {
+    Result<std::shared_ptr<const win32::Handle>> folder = win32::OpenFolderBelow(*root, dir);
+    if (!folder) return folder.error();
+    return ListOpenFolder((*folder)->get(), dir);
+  }
   WIN32_FIND_DATAW found{};
   const std::filesystem::path pattern = dir / L"*";
   HANDLE find = FindFirstFileExW(win32::ApiPath(pattern).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,

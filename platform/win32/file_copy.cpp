@@ -12,6 +12,7 @@
 #include "platform/read_at.h"
 #include "platform/system_error.h"
 #include "platform/wide_text.h"
+#include "platform/win32/open_below.h"
 #include "platform/crc32.h"
 
 namespace vantrel::os {
@@ -104,13 +105,27 @@ Result<CopyPrint> FillAndFlush(const CopySource& from, Handle& to, const GiveUp&
   return print;
 }
 
+
+// Below a walk's tree, every name on the way is opened relative to its folder, none a link.
+Result<HANDLE> OpenSource(const std::filesystem::path& path, bool follow_links, const TreeRoot* tree) {
+  constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  if (tree != nullptr) {
+    Result<vantrel::os::win32::Handle> below = vantrel::os::win32::OpenFileBelow(*tree, path, GENERIC_READ, kShare);
+    if (!below) return below.error();
+    return below->release();
+  }
+  const DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN | (follow_links ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
+  HANDLE handle = CreateFileW(ApiPath(path).c_str(), GENERIC_READ, kShare, nullptr, OPEN_EXISTING, flags, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return LastSystemError();
+  return handle;
+}
+
 }  // namespace
 
-Result<CopySource> CopySource::Open(const std::filesystem::path& path, bool follow_links) {
-  const DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN | (follow_links ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
-  HANDLE handle = CreateFileW(ApiPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, flags, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return LastSystemError();
+Result<CopySource> CopySource::Open(const std::filesystem::path& path, bool follow_links, const TreeRoot* tree) {
+  Result<HANDLE> opened = OpenSource(path, follow_links, tree);
+  if (!opened) return opened.error();
+  HANDLE handle = *opened;
   CopySource source;
   source.file_ = reinterpret_cast<std::intptr_t>(handle);
   if (GetFileType(handle) != FILE_TYPE_DISK) return SystemError{ERROR_INVALID_FUNCTION, "not a regular file"};

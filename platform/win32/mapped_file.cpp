@@ -9,6 +9,7 @@
 
 #include "platform/read_at.h"
 #include "platform/system_error.h"
+#include "platform/win32/open_below.h"
 #include "platform/wide_text.h"
 
 namespace vantrel::os {
@@ -42,18 +43,14 @@ Result<MappedFile> MappedFile::Open(const std::filesystem::path& path) {
 // Measuring costs no extra call worth saving on Windows: the open measures at once.
 Result<MappedFile> MappedFile::OpenUnmeasured(const std::filesystem::path& path, const TreeRoot* root) {
   if (root == nullptr) return Open(path);
-  // A link or junction in place of the listed file is opened as itself, and refused.
-  HANDLE file = CreateFileW(win32::ApiPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return LastSystemError();
+  // A link or junction in place of the listed file, or of a folder on the way, is refused.
+  Result<win32::Handle> file = win32::OpenFileBelow(*root, path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+  if (!file) return file.error();
   MappedFile opened;
-  opened.file_ = reinterpret_cast<std::intptr_t>(file);
-  FILE_ATTRIBUTE_TAG_INFO tag{};
-  if (!GetFileInformationByHandleEx(file, FileAttributeTagInfo, &tag, sizeof tag)) return LastSystemError();
-  if ((tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return MakeSystemError(ERROR_CANT_ACCESS_FILE);
-  if (GetFileType(file) != FILE_TYPE_DISK) return MakeSystemError(ERROR_INVALID_FUNCTION);
+  opened.file_ = reinterpret_cast<std::intptr_t>(file->release());
+  if (GetFileType(AsHandle(opened.file_)) != FILE_TYPE_DISK) return MakeSystemError(ERROR_INVALID_FUNCTION);
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file, &size)) return LastSystemError();
+  if (!GetFileSizeEx(AsHandle(opened.file_), &size)) return LastSystemError();
   opened.length_ = size.QuadPart;
   return opened;
 }

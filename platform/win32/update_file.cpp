@@ -10,6 +10,7 @@
 #include "platform/read_at.h"
 #include "platform/write_at.h"
 #include "platform/system_error.h"
+#include "platform/win32/open_below.h"
 #include "platform/wide_text.h"
 
 namespace vantrel::os {
@@ -20,8 +21,16 @@ HANDLE AsHandle(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 }  // namespace
 
 Result<UpdateFile> UpdateFile::Open(const std::filesystem::path& path, const TreeRoot* root) {
-  // Below a walk's root, a link or junction in place of the listed file is refused.
-  return root != nullptr ? OpenNoLink(path) : OpenWith(path, FILE_ATTRIBUTE_NORMAL);
+  if (root == nullptr) return OpenWith(path, FILE_ATTRIBUTE_NORMAL);
+  // Below a walk's root, a link or junction in place of the listed file, or of a folder on
+  // the way, is refused.
+  Result<win32::Handle> file =
+      win32::OpenFileBelow(*root, path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
+  if (!file) return file.error();
+  UpdateFile opened;
+  opened.file_ = reinterpret_cast<std::intptr_t>(file->release());
+  if (GetFileType(AsHandle(opened.file_)) != FILE_TYPE_DISK) return MakeSystemError(ERROR_INVALID_FUNCTION);
+  return opened;
 }
 
 Result<UpdateFile> UpdateFile::OpenNoLink(const std::filesystem::path& path) {

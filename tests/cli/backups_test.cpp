@@ -13,6 +13,8 @@
 #include <sys/stat.h>
 #endif
 
+#include "runs/walk_directory.h"
+#include "tests/support/scripted_host.h"
 #include "tests/support/temp_dir.h"
 
 namespace vantrel::cli {
@@ -97,6 +99,49 @@ TEST_F(BackupsTest, AnExistingLinkInPlaceOfTheBackupIsNeverFollowedOrReplaced) {
   EXPECT_NE(made.error().message.find("exists already"), std::string::npos) << made.error().message;
   EXPECT_FALSE(fs::exists(elsewhere)) << "the copy went through the dangling link";
   EXPECT_TRUE(fs::is_symlink(dir_ / "data.bin.bak"));
+}
+
+// A walk's host that backs up each file before its write, as the command line's does.
+class BackingUpHost : public testing::ScriptedHost {
+ public:
+  BackingUpHost(Backups& backups) : ScriptedHost("50 41 54 31", "58 58 58 58"), backups_(backups) {}
+  Result<void> BeforeWrite(const fs::path& path, const vantrel::os::TreeRoot* tree) override {
+    Result<void> made = backups_.Before(path, tree);
+    if (!made) refusals.push_back(made.error().message);
+    return made;
+  }
+  std::vector<std::string> refusals;
+
+ private:
+  Backups& backups_;
+};
+
+// The asking run's question is a pause in which another program swaps the file asked about
+// for a link out of the tree: the backup refuses it, as the write does, and no backup holds
+// the link's target.
+TEST_F(BackupsTest, AFileSwappedForALinkAtTheQuestionIsNotBackedUpThroughIt) {
+  fs::create_directories(dir_ / "tree");
+  fs::create_directories(dir_ / "out");
+  testing::WriteFile(dir_ / "tree" / "f", "PAT1");
+  testing::WriteFile(dir_ / "out" / "secret", "secret PAT1");
+  Backups backups(fs::path(".bak"));
+  BackingUpHost host(backups);
+  host.Answer({true, true});
+  std::error_code error;
+  host.OnPrompt([&](const testing::Shown&) {
+    if (fs::is_symlink(dir_ / "tree" / "f") || error) return;
+    fs::remove(dir_ / "tree" / "f");
+    fs::create_symlink(dir_ / "out" / "secret", dir_ / "tree" / "f", error);
+  });
+  WalkDirectory(dir_ / "tree", RunMode::kAsk, host.job(), host);
+  if (error) GTEST_SKIP() << "no symbolic links here: " << error.message();
+  EXPECT_EQ(testing::ReadText(dir_ / "out" / "secret"), "secret PAT1");
+  EXPECT_FALSE(fs::exists(dir_ / "tree" / "f.bak"));
+  EXPECT_EQ(host.refusals, (std::vector<std::string>{"not written: cannot make the backup '" +
+                                                     (dir_ / "tree" / "f.bak").string() +
+                                                     "': a link took the place of what the walk listed; not followed"}));
+  ASSERT_EQ(host.prompts().size(), 2u);
+  EXPECT_EQ(host.prompts()[1].text, "写入文件失败！");
 }
 
 #ifndef _WIN32

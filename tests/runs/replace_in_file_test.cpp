@@ -211,7 +211,7 @@ class PreparingHost : public ScriptedHost {
  public:
   using ScriptedHost::ScriptedHost;
   std::function<Result<void>(const std::filesystem::path&)> prepare;
-  Result<void> BeforeWrite(const std::filesystem::path& path) override { return prepare(path); }
+  Result<void> BeforeWrite(const std::filesystem::path& path, const os::TreeRoot*) override { return prepare(path); }
 };
 
 TEST_F(ReplaceInFileTest, TheHostPreparesEveryWriteWhileTheFileIsUnchanged) {

@@ -10,6 +10,7 @@
 
 #include "platform/directory.h"
 #include "tests/support/child_process.h"
+#include "tests/support/folder_link.h"
 #include "tests/support/scripted_host.h"
 #include "tests/support/temp_dir.h"
 
@@ -242,6 +243,38 @@ TEST_F(WalkDirectoryTest, ASlowReaderMakesTheWorkersWaitInsteadOfMemoryGrowing) 
   EXPECT_LT(host.grown, std::int64_t{32} << 20);
 }
 #endif
+
+// The asking run's question is a pause in the middle of a walk. While it is open, another
+// program moves the folder being walked away and puts links out of the tree in its place and
+// in place of the folder not yet entered: nothing outside the tree is read or written, and
+// the folder not yet entered is refused as a link.
+TEST_F(WalkDirectoryTest, AFolderSwappedForALinkAfterItsParentWasListedIsNotEntered) {
+  testing::TempDir outside;
+  for (const char* name : {"f", "g"}) testing::WriteFile(outside / name, "..PAT1");
+  for (const char* folder : {"one", "two"}) {
+    fs::create_directories(root_ / folder);
+    for (const char* name : {"f", "g"}) testing::WriteFile(root_ / folder / name, "PAT1");
+  }
+  testing::ScriptedHost host("50 41 54 31", "58 58 58 58");
+  host.Answer({true, true, true, true, true, true, true, true});
+  std::string why_not;
+  fs::path other;
+  host.OnPrompt([&](const testing::Shown&) {
+    if (!other.empty()) return;
+    const fs::path walked = host.files().back().parent_path();
+    other = walked.filename() == "one" ? root_ / "two" : root_ / "one";
+    fs::rename(walked, root_ / "moved");
+    fs::remove_all(other);
+    why_not = testing::MakeFolderLink(outside.path(), walked);
+    if (why_not.empty()) why_not = testing::MakeFolderLink(outside.path(), other);
+  });
+  WalkDirectory(root_.path(), RunMode::kAsk, host.job(), host);
+  if (!why_not.empty()) GTEST_SKIP() << why_not;
+  EXPECT_EQ(testing::ReadFile(outside / "f"), ToBytes("..PAT1"));
+  EXPECT_EQ(testing::ReadFile(outside / "g"), ToBytes("..PAT1"));
+  EXPECT_EQ(host.unlistable(), (std::vector<fs::path>{other}));
+  EXPECT_EQ(host.unlistable_why(), (std::vector<std::string>{"a link took the place of what the walk listed; not followed"}));
+}
 
 #ifndef _WIN32
 WalkOptions Following(bool follow = true) {

@@ -47,6 +47,8 @@ class ScriptedHost : public RunHost {
   const std::vector<Shown>& prompts() const { return prompts_; }
   const std::vector<std::filesystem::path>& files() const { return files_; }
   const std::vector<std::filesystem::path>& unlistable() const { return unlistable_; }
+  // Why each of them could not be listed.
+  const std::vector<std::string>& unlistable_why() const { return unlistable_why_; }
   const std::vector<std::pair<AskStop, std::int64_t>>& stops() const { return stops_; }
 
   bool Prompt(std::string_view text, PromptKind kind) override;
@@ -55,7 +57,10 @@ class ScriptedHost : public RunHost {
     stops_.emplace_back(why, offset);
   }
   void FileStarted(const std::filesystem::path& path) override { files_.push_back(path); }
-  void Unlistable(const std::filesystem::path& dir, const SystemError&) override { unlistable_.push_back(dir); }
+  void Unlistable(const std::filesystem::path& dir, const SystemError& why) override {
+    unlistable_.push_back(dir);
+    unlistable_why_.push_back(why.message);
+  }
 
  private:
   RunJob job_;
@@ -64,6 +69,7 @@ class ScriptedHost : public RunHost {
   std::vector<testing::Shown> prompts_;
   std::vector<std::filesystem::path> files_;
   std::vector<std::filesystem::path> unlistable_;
+  std::vector<std::string> unlistable_why_;
   std::vector<std::pair<AskStop, std::int64_t>> stops_;
   bool answers_seen_ = true;
 };
