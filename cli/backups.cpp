@@ -8,10 +8,11 @@ namespace {
 
 Result<os::CopyPrint> Copy(const std::filesystem::path& path, const std::filesystem::path& backup,
                            const os::GiveUp& give_up, const vantrel::os::TreeRoot* tree) {
-  // A file named by the user is followed, as its write is.
+  // A file named by the user is followed, as its write is. A walk's file is read, and its
+  // backup made, below the walk's tree, neither through a link.
   Result<os::CopySource> source = os::CopySource::Open(path, /*follow_links=*/tree == nullptr, tree);
   if (!source) return source.error();
-  return os::CopyToNewFile(*source, backup, give_up);
+  return os::CopyToNewFile(*source, backup, give_up, tree);
 }
 
 }  // namespace
@@ -35,7 +36,7 @@ Result<void> Backups::Before(const std::filesystem::path& path, const vantrel::o
   if (record_) {
     const journal::BackupMade made{RecordedPath(path), RecordedPath(backup), copied->size, copied->crc};
     if (Result<void> recorded = record_(made); !recorded) {
-      (void)os::RemoveCopy(backup);
+      (void)os::RemoveCopy(backup, tree);
       return SystemError{recorded.error().code, "not written: cannot record the backup '" + vantrel::os::PathText(backup) +
                                                     "' in the journal: " + recorded.error().message};
     }

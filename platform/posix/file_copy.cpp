@@ -1,7 +1,8 @@
 // The copy with plain reads and writes on descriptors, so every failure is seen; fsync on the
 // copy before it gets its name, and on its directory after, so the copy outlives a crash.
-// The name is given with renameat2(RENAME_NOREPLACE) where the kernel has it, else with
-// link() and unlink(), both of which refuse an existing name.
+// The name is given with renameat2(RENAME_NOREPLACE) where the kernel and the file system have
+// it, else with linkat() and unlinkat(), the link refusing an existing name just the same. All
+// of it is done relative to one folder descriptor (see CopyFolder).
 #include "platform/file_copy.h"
 
 #include <fcntl.h>
@@ -80,18 +81,50 @@ std::filesystem::path FolderOf(const std::filesystem::path& file) {
   return file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
 }
 
-// The new directory entry must be on the device too, or a crash could lose the name.
-void SyncFolderOf(const std::filesystem::path& file) {
-  Descriptor directory(open(FolderOf(file).c_str(), O_RDONLY | O_CLOEXEC | O_DIRECTORY));
-  if (directory.ok()) (void)fsync(directory.get());
-}
+// The folder a copy is made in, and the names of its entries relative to `at`: for a file
+// named by the user, paths from the working folder, resolved as the user named them; below a
+// walk's tree, the folder's own descriptor, opened below the tree with no link followed, and
+// bare names in it, so nothing done there can be sent elsewhere by a link swapped in later.
+class CopyFolder {
+ public:
+  static Result<CopyFolder> Of(const std::filesystem::path& file, const TreeRoot* tree) {
+    if (tree == nullptr) return CopyFolder(AT_FDCWD, FolderOf(file));
+    Result<int> fd = vantrel::os::posix::OpenBelow(*tree, FolderOf(file), O_RDONLY | O_DIRECTORY);
+    if (!fd) return fd.error();
+    return CopyFolder(*fd, std::filesystem::path());
+  }
+  CopyFolder(CopyFolder&& other) noexcept : at_(std::exchange(other.at_, AT_FDCWD)), prefix_(std::move(other.prefix_)) {}
+  CopyFolder(const CopyFolder&) = delete;
+  CopyFolder& operator=(const CopyFolder&) = delete;
+  ~CopyFolder() {
+    if (at_ != AT_FDCWD) close(at_);
+  }
 
-// A new file beside `to`, for this process only: ".vantrel-PID-N-NAME".
-Result<std::filesystem::path> MakeTemporary(const std::filesystem::path& to, unsigned mode, int& fd) {
+  int at() const { return at_; }
+  // The name of the entry `name` of this folder, relative to at().
+  std::string Entry(const std::filesystem::path& name) const { return (prefix_ / name).native(); }
+  // A new or removed directory entry must be on the device too, or a crash could undo it.
+  void Sync() const {
+    if (at_ != AT_FDCWD) {
+      (void)fsync(at_);
+      return;
+    }
+    Descriptor directory(open(prefix_.c_str(), O_RDONLY | O_CLOEXEC | O_DIRECTORY));
+    if (directory.ok()) (void)fsync(directory.get());
+  }
+
+ private:
+  CopyFolder(int at, std::filesystem::path prefix) : at_(at), prefix_(std::move(prefix)) {}
+  int at_;
+  std::filesystem::path prefix_;  // empty below a tree
+};
+
+// A new file beside `name`, for this process only: ".vantrel-PID-N-NAME"; its entry comes back.
+Result<std::string> MakeTemporary(const CopyFolder& folder, const std::filesystem::path& name, unsigned mode, int& fd) {
   for (int attempt = 0;; ++attempt) {
-    std::filesystem::path temporary = FolderOf(to);
-    temporary /= ".vantrel-" + std::to_string(getpid()) + "-" + std::to_string(attempt) + "-" + to.filename().native();
-    fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW, mode);
+    std::string temporary =
+        folder.Entry(".vantrel-" + std::to_string(getpid()) + "-" + std::to_string(attempt) + "-" + name.native());
+    fd = openat(folder.at(), temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW, mode);
     if (fd >= 0) return temporary;
     // One left by a run of the same number that was killed: try the next name.
     if (errno != EEXIST || attempt >= 100) return LastSystemError();
@@ -99,13 +132,14 @@ Result<std::filesystem::path> MakeTemporary(const std::filesystem::path& to, uns
 }
 
 // Gives the temporary its name, unless that name exists (as a file, a link or anything).
-Result<void> NameNoReplace(const std::filesystem::path& temporary, const std::filesystem::path& to) {
+Result<void> NameNoReplace(int at, const std::string& temporary, const std::string& to) {
 #ifdef RENAME_NOREPLACE
-  if (renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return {};
-  if (errno != EINVAL && errno != ENOSYS) return LastSystemError();
+  if (renameat2(at, temporary.c_str(), at, to.c_str(), RENAME_NOREPLACE) == 0) return {};
+  // A file system (or kernel) without the flag: a hard link refuses an existing name too.
+  if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return LastSystemError();
 #endif
-  if (link(temporary.c_str(), to.c_str()) != 0) return LastSystemError();
-  (void)unlink(temporary.c_str());
+  if (linkat(at, temporary.c_str(), at, to.c_str(), 0) != 0) return LastSystemError();
+  (void)unlinkat(at, temporary.c_str(), 0);
   return {};
 }
 
@@ -162,23 +196,27 @@ Result<std::size_t> CopySource::ReadAt(std::int64_t offset, std::span<std::uint8
   return vantrel::os::ReadAt(file_, offset, out);
 }
 
-Result<CopyPrint> CopyToNewFile(const CopySource& from, const std::filesystem::path& to, const GiveUp& give_up) {
+Result<CopyPrint> CopyToNewFile(const CopySource& from, const std::filesystem::path& to, const GiveUp& give_up,
+                                const TreeRoot* tree) {
+  Result<CopyFolder> folder = CopyFolder::Of(to, tree);
+  if (!folder) return folder.error();
+  const std::string final_name = folder->Entry(to.filename());
   // An existing name is refused before the copy, not after a long one.
   struct stat st {};
-  if (lstat(to.c_str(), &st) == 0) return MakeSystemError(EEXIST);
+  if (fstatat(folder->at(), final_name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return MakeSystemError(EEXIST);
   int fd = -1;
-  Result<std::filesystem::path> temporary = MakeTemporary(to, from.mode_, fd);
+  Result<std::string> temporary = MakeTemporary(*folder, to.filename(), from.mode_, fd);
   if (!temporary) return temporary.error();
   Descriptor copy(fd);
   Result<CopyPrint> print = FillAndSync(from, copy, give_up);
   if (print) {
-    if (Result<void> named = NameNoReplace(*temporary, to); !named) print = named.error();
+    if (Result<void> named = NameNoReplace(folder->at(), *temporary, final_name); !named) print = named.error();
   }
   if (!print) {
-    (void)unlink(temporary->c_str());
+    (void)unlinkat(folder->at(), temporary->c_str(), 0);
     return print;
   }
-  SyncFolderOf(to);
+  folder->Sync();
   return print;
 }
 
@@ -186,9 +224,11 @@ bool IsAlreadyExists(const SystemError& error) { return error.code == EEXIST; }
 
 bool IsLinkRefused(const SystemError& error) { return error.code == ELOOP || error.code == EMLINK; }
 
-Result<void> RemoveCopy(const std::filesystem::path& path) {
-  if (unlink(path.c_str()) != 0) return LastSystemError();
-  SyncFolderOf(path);
+Result<void> RemoveCopy(const std::filesystem::path& path, const TreeRoot* tree) {
+  Result<CopyFolder> folder = CopyFolder::Of(path, tree);
+  if (!folder) return folder.error();
+  if (unlinkat(folder->at(), folder->Entry(path.filename()).c_str(), 0) != 0) return LastSystemError();
+  folder->Sync();
   return {};
 }
 

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <chrono>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #ifndef _WIN32
@@ -14,6 +16,7 @@
 #endif
 
 #include "runs/walk_directory.h"
+#include "tests/support/folder_link.h"
 #include "tests/support/scripted_host.h"
 #include "tests/support/temp_dir.h"
 
@@ -28,11 +31,27 @@ class BackupsTest : public ::testing::Test {
   fs::path file_ = dir_ / "data.bin";
 
   // The names in the folder, to see that nothing was left behind.
-  std::vector<std::string> Names() const {
+  std::vector<std::string> Names() const { return NamesIn(dir_.path()); }
+  static std::vector<std::string> NamesIn(const fs::path& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir_.path())) names.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+  }
+
+  // Another program's move: the folder sub of the tree goes out of the way (to "moved") and a
+  // link to "out", a folder out of the tree, takes its place. Empty, or why it could not be done.
+  std::string SwapSubForALinkOut() {
+    std::error_code error;
+    fs::rename(dir_ / "tree" / "sub", dir_ / "moved", error);
+    if (error) return "the folder cannot be moved now: " + error.message();
+    return testing::MakeFolderLink(dir_ / "out", dir_ / "tree" / "sub");
+  }
+  void MakeTreeAndOut(std::string_view file_text) {
+    fs::create_directories(dir_ / "tree" / "sub");
+    fs::create_directories(dir_ / "out");
+    testing::WriteFile(dir_ / "tree" / "sub" / "f", file_text);
+    testing::WriteFile(dir_ / "out" / "f", "theirs PAT1");
   }
 };
 
@@ -142,6 +161,75 @@ TEST_F(BackupsTest, AFileSwappedForALinkAtTheQuestionIsNotBackedUpThroughIt) {
                                                      "': a link took the place of what the walk listed; not followed"}));
   ASSERT_EQ(host.prompts().size(), 2u);
   EXPECT_EQ(host.prompts()[1].text, "写入文件失败！");
+}
+
+#ifndef _WIN32
+// As above, with a folder on the way swapped for a link out of the tree at the question: no
+// backup is made out there, none replaces a file there, and the file is not written. (On
+// Windows the walk keeps the handle of each folder it listed, and goes on inside it.)
+TEST_F(BackupsTest, AFolderSwappedForALinkAtTheQuestionGetsNoBackupOutOfTheTree) {
+  MakeTreeAndOut("PAT1");
+  testing::WriteFile(dir_ / "out" / "f.bak", "their backup");
+  Backups backups(fs::path(".bak"));
+  BackingUpHost host(backups);
+  host.Answer({true, true});
+  std::string why_not;
+  host.OnPrompt([&, swapped = false](const testing::Shown&) mutable {
+    if (!std::exchange(swapped, true)) why_not = SwapSubForALinkOut();
+  });
+  WalkDirectory(dir_ / "tree", RunMode::kAsk, host.job(), host);
+  if (!why_not.empty()) GTEST_SKIP() << why_not;
+  EXPECT_EQ(NamesIn(dir_ / "out"), (std::vector<std::string>{"f", "f.bak"}));
+  EXPECT_EQ(testing::ReadText(dir_ / "out" / "f"), "theirs PAT1");
+  EXPECT_EQ(testing::ReadText(dir_ / "out" / "f.bak"), "their backup");
+  EXPECT_EQ(host.refusals, (std::vector<std::string>{"not written: cannot make the backup '" +
+                                                     (dir_ / "tree" / "sub" / "f.bak").string() +
+                                                     "': a link took the place of what the walk listed; not followed"}));
+  EXPECT_EQ(NamesIn(dir_ / "moved"), std::vector<std::string>{"f"});
+  EXPECT_EQ(testing::ReadText(dir_ / "moved" / "f"), "PAT1");
+  ASSERT_EQ(host.prompts().size(), 2u);
+  EXPECT_EQ(host.prompts()[1].text, "写入文件失败！");
+}
+#endif
+
+// The swap comes while the backup is being copied, its folder already open: the backup is
+// made in that folder, beside its file wherever the folder went, and nothing out of the tree.
+TEST_F(BackupsTest, AFolderSwappedForALinkDuringTheCopyGetsTheBackupBesideItsFile) {
+  MakeTreeAndOut("data");
+  Result<vantrel::os::TreeRoot> root = vantrel::os::TreeRoot::Open(dir_ / "tree");
+  ASSERT_TRUE(root.ok());
+  std::string why_not;
+  Backups backups(fs::path(".bak"), [&, swapped = false]() mutable {
+    if (!std::exchange(swapped, true)) why_not = SwapSubForALinkOut();
+    return false;
+  }, nullptr);
+  const Result<void> made = backups.Before(dir_ / "tree" / "sub" / "f", &*root);
+  if (!why_not.empty()) GTEST_SKIP() << why_not;
+  ASSERT_TRUE(made.ok()) << made.error().message;
+  EXPECT_EQ(NamesIn(dir_ / "out"), std::vector<std::string>{"f"});
+  EXPECT_EQ(NamesIn(dir_ / "moved"), (std::vector<std::string>{"f", "f.bak"})) << "no temporary is left";
+  EXPECT_EQ(testing::ReadText(dir_ / "moved" / "f.bak"), "data");
+}
+
+// A backup that cannot be recorded is removed again; a swap meanwhile does not turn that
+// removal on a file of the same name out of the tree.
+TEST_F(BackupsTest, ABackupThatCannotBeRecordedIsNeverRemovedThroughAFolderSwappedMeanwhile) {
+  MakeTreeAndOut("data");
+  testing::WriteFile(dir_ / "out" / "f.bak", "their backup");
+  Result<vantrel::os::TreeRoot> root = vantrel::os::TreeRoot::Open(dir_ / "tree");
+  ASSERT_TRUE(root.ok());
+  std::string why_not;
+  Backups backups(fs::path(".bak"), nullptr, [&](const journal::BackupMade&) -> Result<void> {
+    why_not = SwapSubForALinkOut();
+    return SystemError{5, "the journal is full"};
+  });
+  const Result<void> made = backups.Before(dir_ / "tree" / "sub" / "f", &*root);
+  if (!why_not.empty()) GTEST_SKIP() << why_not;
+  ASSERT_FALSE(made.ok());
+  EXPECT_EQ(made.error().message, "not written: cannot record the backup '" + (dir_ / "tree" / "sub" / "f.bak").string() +
+                                      "' in the journal: the journal is full");
+  EXPECT_EQ(testing::ReadText(dir_ / "out" / "f.bak"), "their backup");
+  EXPECT_EQ(NamesIn(dir_ / "out"), (std::vector<std::string>{"f", "f.bak"}));
 }
 
 #ifndef _WIN32
