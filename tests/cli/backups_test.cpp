@@ -195,6 +195,12 @@ TEST_F(BackupsTest, AFolderSwappedForALinkAtTheQuestionGetsNoBackupOutOfTheTree)
 // The swap comes while the backup is being copied, its folder already open: the backup is
 // made in that folder, beside its file wherever the folder went, and nothing out of the tree.
 TEST_F(BackupsTest, AFolderSwappedForALinkDuringTheCopyGetsTheBackupBesideItsFile) {
+#ifdef _WIN32
+  // Windows refuses to move a folder while a file in it is open, and Wine carries out the calls
+  // relative to a folder's handle by the folder's Unix path, so a folder moved while open is
+  // not followed there: this swap can only be shown on POSIX.
+  GTEST_SKIP() << "a folder with a file open in it is not moved on Windows";
+#endif
   MakeTreeAndOut("data");
   Result<vantrel::os::TreeRoot> root = vantrel::os::TreeRoot::Open(dir_ / "tree");
   ASSERT_TRUE(root.ok());

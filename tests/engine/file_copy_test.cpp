@@ -101,6 +101,12 @@ TEST_F(FileCopyTest, ACopyGivenUpLeavesNeitherItNorItsTemporary) {
 // The file was opened below the tree; then its folder is moved away and a link to a folder out
 // of the tree put in its place. Neither the copy nor a removal goes through that link.
 TEST_F(FileCopyTest, AFolderSwappedForALinkAfterTheFileWasOpenedLeadsNoCopyOrRemovalOut) {
+#ifdef _WIN32
+  // Windows refuses to move a folder while a file in it is open, and Wine carries out the calls
+  // relative to a folder's handle by the folder's Unix path, so a folder moved while open is
+  // not followed there: this swap can only be shown on POSIX.
+  GTEST_SKIP() << "a folder with a file open in it is not moved on Windows";
+#endif
   Result<os::TreeRoot> root = os::TreeRoot::Open(dir_ / "tree");
   ASSERT_TRUE(root.ok());
   Result<os::CopySource> source = os::CopySource::Open(file_, false, &*root);
