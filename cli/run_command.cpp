@@ -161,6 +161,19 @@ Result<std::unique_ptr<Journal>> BackupJournal(const RunDescription& run) {
   return std::make_unique<Journal>(*folder / JournalName(start), run.command);
 }
 
+// The file a run on one file is on: PATH, or for a restore PATH's backup, which must be there.
+std::optional<fs::path> FileToRun(const RunDescription& run, Output& output) {
+  if (run.mode != Mode::kRestore) return run.path;
+  fs::path backup = run.path;
+  backup += run.restore_suffix;
+  std::error_code error;
+  if (fs::symlink_status(backup, error).type() == fs::file_type::not_found) {
+    output.Error(PathText(run.path) + ": no backup " + Quoted(backup) + " to put back; the file is left alone");
+    return std::nullopt;
+  }
+  return backup;
+}
+
 int UsageFailure(Output& output, Console& console, const std::string& problem) {
   output.Flush();
   (void)console.Write(Channel::kError, UsageErrorText(problem));
@@ -184,15 +197,10 @@ int RunCommand(const RunDescription& run, Console& console) {
   const bool restore = run.mode == Mode::kRestore;
   const BackupRecords records = restore ? RecordedBackups() : BackupRecords();
   const RestoreJob restore_job{run.restore_suffix, &records, /*named=*/!walk};
-  fs::path path = run.path;
-  if (restore && !walk) {
-    path += run.restore_suffix;
-    std::error_code error;
-    if (fs::symlink_status(path, error).type() == fs::file_type::not_found) {
-      output.Error(PathText(run.path) + ": no backup " + Quoted(path) + " to put back; the file is left alone");
-      output.Flush();
-      return kExitTrouble;
-    }
+  const std::optional<fs::path> file = walk ? std::optional<fs::path>(run.path) : FileToRun(run, output);
+  if (!file) {
+    output.Flush();
+    return kExitTrouble;
   }
   std::vector<std::size_t> lines;
   auto made = MakeJob(run, lines);
@@ -234,7 +242,7 @@ int RunCommand(const RunDescription& run, Console& console) {
     progress.Finish();
     if (run.mode == Mode::kInteractive) output.Message(std::string(messages::kSearchFinished) + "\n");
   } else {
-    RunOnFile(mode, path, /*quiet=*/run.mode != Mode::kInteractive, job, host);
+    RunOnFile(mode, *file, /*quiet=*/run.mode != Mode::kInteractive, job, host);
   }
   progress.Finish();
   if (backup_journal && *backup_journal) (void)(*backup_journal)->Finish();

@@ -1,4 +1,4 @@
-// The three runs on one file (the walk of a tree, walk_directory.h, drives any of them):
+// The runs on one file (the walk of a tree, walk_directory.h, drives any of them):
 //   ask          find the first occurrence, tell the user, write when the user agrees, offer
 //                to go on, and search again from the start of the file (the dialog's run)
 //   replace all  one forward pass that replaces every occurrence, going on behind the longer
