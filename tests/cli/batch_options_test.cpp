@@ -422,15 +422,18 @@ TEST_F(BatchOptionsTest, RestoreNeverWritesThroughALinkNorMakesAFileAtItsEnd) {
   EXPECT_EQ(testing::ReadText(gone), "ggAAAAgg");
 }
 
-// A path as a JSON string holds it.
-std::string JsonPath(const fs::path& path) {
-  std::string text;
-  for (const char ch : Arg(path)) {
-    if (ch == '\\' || ch == '"') text += '\\';
-    text += ch;
+// Text as the inside of a JSON string (the paths and reasons of these tests need no more).
+std::string JsonEscaped(std::string_view text) {
+  std::string escaped;
+  for (const char ch : text) {
+    if (ch == '\\' || ch == '"') escaped += '\\';
+    escaped += ch;
   }
-  return "{\"text\":\"" + text + "\"}";
+  return escaped;
 }
+
+// A path as a JSON string holds it.
+std::string JsonPath(const fs::path& path) { return "{\"text\":\"" + JsonEscaped(Arg(path)) + "\"}"; }
 
 // A restore reports as a run does: a line per file put back and per backup passed over, and
 // the counts of --stats and of the JSON summary, with the journal that undoes it; on several
@@ -455,7 +458,7 @@ TEST_F(BatchOptionsTest, RestoreReportsInJsonAndStatsAsARunDoes) {
                 "{\"type\":\"restore\",\"data\":{\"path\":" + JsonPath(a) + ",\"backup\":" + JsonPath(fs::path(a) += ".bak") + "}}",
                 "{\"type\":\"restore\",\"data\":{\"path\":" + JsonPath(b) + ",\"backup\":" + JsonPath(fs::path(b) += ".bak") + "}}",
                 "{\"type\":\"warning\",\"data\":{\"path\":" + JsonPath(own) + ",\"reason\":\"left alone: no journal of " +
-                    std::string(kProgram) + " records it as a backup of '" + own_file + "'\"}}"}));
+                    std::string(kProgram) + " records it as a backup of '" + JsonEscaped(own_file) + "'\"}}"}));
   EXPECT_EQ(summary.rfind("{\"type\":\"summary\",\"data\":{\"backups\":3,\"put_back\":2,\"left_alone\":1,\"failed\":0,\"elapsed_ns\":", 0), 0u)
       << summary;
   EXPECT_NE(summary.find(",\"journal\":{\"text\":\""), std::string::npos) << summary;
