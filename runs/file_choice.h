@@ -10,16 +10,27 @@
 #include <filesystem>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "glob/glob_set.h"
+#include "platform/file_id.h"
 
 namespace vantrel {
+
+// An entry a walk passes over wherever it meets it, whatever the globs say: the program's own
+// journals, whose old bytes hold the very pattern a run replaces. Known by its folder and its
+// name rather than by itself, so that a journal the run makes only later is passed over too.
+struct PassedOver {
+  os::FileId folder;
+  std::filesystem::path::string_type name;
+};
 
 struct FileChoice {
   GlobSet globs;
   std::optional<std::size_t> max_depth;  // none: no limit
   // Only names that end with this and are longer (the backups --restore takes); empty: any.
   std::filesystem::path::string_type name_ending;
+  std::vector<PassedOver> passed_over;
 
   // True when the path below PATH decides which files are taken (globs, depth).
   bool ChoosesByPath() const { return !globs.empty() || max_depth.has_value(); }
