@@ -85,4 +85,11 @@ const journal::BackupMade* BackupRecords::Find(const std::filesystem::path& back
   return found == by_backup_.end() ? nullptr : &found->second;
 }
 
+std::optional<journal::BackupMade> BackupRecords::Find(const std::filesystem::path& backup,
+                                                      const std::filesystem::path& file) const {
+  const journal::BackupMade* made = Find(backup);
+  if (made == nullptr || made->path != RecordedPath(file)) return std::nullopt;
+  return *made;
+}
+
 }  // namespace vantrel::cli

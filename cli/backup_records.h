@@ -5,14 +5,16 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "runs/journal_format.h"
+#include "runs/restore_job.h"
 
 namespace vantrel::cli {
 
-class BackupRecords {
+class BackupRecords : public BackupRecordCheck {
  public:
   // The records of every journal in folder (a folder that is not there holds none). Of two
   // records of one backup the later run's holds; a journal that cannot be read is passed over.
@@ -20,6 +22,9 @@ class BackupRecords {
 
   // The record of the backup at this path (made absolute), or nothing.
   const journal::BackupMade* Find(const std::filesystem::path& backup) const;
+  // The record of backup when it was made for file, or nothing.
+  std::optional<journal::BackupMade> Find(const std::filesystem::path& backup,
+                                          const std::filesystem::path& file) const override;
   // How many backups are recorded.
   std::size_t size() const { return by_backup_.size(); }
 

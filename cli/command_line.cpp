@@ -240,10 +240,11 @@ std::variant<Chosen, UsageError> Choose(const std::vector<Given>& options) {
   return chosen;
 }
 
-// --restore puts backups back: none of the options of a search goes with it.
+// --restore puts backups back: none of the options of a search goes with it, only those of
+// a walk and its report (-g, --max-depth, -L, -j, --stats, --json, the journal's).
 std::optional<UsageError> CheckRestore(const Chosen& chosen) {
   for (const Given* other : {chosen.find, chosen.replace, chosen.patch, chosen.yes, chosen.dry_run, chosen.backup,
-                             chosen.context, chosen.json, chosen.null, chosen.keep_mtime}) {
+                             chosen.context, chosen.null, chosen.keep_mtime}) {
     if (other != nullptr) {
       return UsageError{chosen.restore->spelled + " puts the backups of an earlier run back; it takes no " + other->spelled};
     }

@@ -58,7 +58,8 @@ constexpr OptionSpec kOptions[] = {
      "undo a run with --backup: put every backup below PATH (default suffix .bak) that a journal records as made "
      "for its file, and that is still whole, back in place of its file, with its bytes, length and modification "
      "time, remove it, and list the files put back; any other file with the suffix is left alone with the reason, "
-     "and nothing is read or written through a link"},
+     "and nothing is read or written through a link. It walks as a run does (-g, --max-depth, -j), writes under "
+     "the run's journal (--undo undoes it) and reports as a run does (--stats, --json)"},
     {kJournal, 0, "journal", Takes::kValue, "FILE", ValueKind::kFile, kAction, "keep the run's journal in FILE",
      "keep the run's journal in FILE (a new file) instead of the state folder"},
     {kNoJournal, 0, "no-journal", Takes::kNothing, "", ValueKind::kNone, kAction, "write without a journal",
@@ -95,12 +96,14 @@ constexpr OptionSpec kOptions[] = {
      "with --dry-run, show N bytes before and after each occurrence in hex, the occurrence in brackets"},
     {kStats, 0, "stats", Takes::kNothing, "", ValueKind::kNone, kShow, "print the counts at the end",
      "at the end, on standard error: files searched, files with the pattern, occurrences, writes, bytes "
-     "searched, files that failed, and the time"},
+     "searched, files that failed, and the time; of --restore: backups found, put back, left alone and failed"},
     {kJson, 0, "json", Takes::kNothing, "", ValueKind::kNone, kShow, "write JSON Lines",
-     "write JSON Lines instead of the text lines (with --yes or --dry-run): {\"type\":\"occurrence\"} and "
+     "write JSON Lines instead of the text lines (with --yes, --dry-run or --restore): {\"type\":\"occurrence\"} and "
      "{\"type\":\"write\"} with data.path, data.offset, data.line (a patch list's), data.found (hex); "
      "{\"type\":\"error\"} with data.path and data.reason; and a closing {\"type\":\"summary\"} with the counts "
-     "of --stats. A path that is not UTF-8 is written as {\"bytes\":\"BASE64\"}, else {\"text\":\"...\"}"},
+     "of --stats. With --restore: {\"type\":\"restore\"} with data.path and data.backup, {\"type\":\"warning\"} "
+     "(a backup left alone) and {\"type\":\"error\"} with data.path and data.reason. A path that is not UTF-8 is "
+     "written as {\"bytes\":\"BASE64\"}, else {\"text\":\"...\"}"},
     {kNull, '0', "null", Takes::kNothing, "", ValueKind::kNone, kShow, "end each path with a NUL byte",
      "end the path of each result line with a NUL byte instead of ':' (with --yes or --dry-run), so a script "
      "can take any name, one with a newline or a colon in it too"},

@@ -40,18 +40,43 @@ std::string Report::JsonLine(const std::filesystem::path& path, const vantrel::M
   return line;
 }
 
-void Report::Failure(const std::filesystem::path& path, const std::string& reason) {
+void Report::Failure(const std::filesystem::path& path, const std::string& reason) { PathAndReason("error", path, reason); }
+
+void Report::Warning(const std::filesystem::path& path, const std::string& reason) { PathAndReason("warning", path, reason); }
+
+void Report::PathAndReason(std::string_view type, const std::filesystem::path& path, const std::string& reason) {
   if (!format_.json) {
     output_.Error(PathText(path) + ": " + reason);
     return;
   }
   JsonWriter data;
   data.Data("path", PathText(path)).String("reason", reason);
-  output_.Result(JsonWriter().String("type", "error").Object("data", data).Text());
+  output_.Result(JsonWriter().String("type", std::string(type)).Object("data", data).Text());
+}
+
+void Report::Restored(const std::filesystem::path& file, const std::filesystem::path& backup) {
+  if (!format_.json) {
+    output_.Result(PathText(file));
+    return;
+  }
+  JsonWriter data;
+  data.Data("path", PathText(file)).Data("backup", PathText(backup));
+  output_.Result(JsonWriter().String("type", "restore").Object("data", data).Text());
+}
+
+std::chrono::nanoseconds Report::Elapsed() const {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start_);
+}
+
+// The counts' lines, the seconds and the journal, after the results, on standard error.
+void Report::StatsText(std::string counts, const std::optional<std::filesystem::path>& journal) {
+  char seconds[32];
+  std::snprintf(seconds, sizeof seconds, "%.3f", std::chrono::duration<double>(Elapsed()).count());
+  output_.Flush();
+  output_.Error(counts + seconds + " seconds" + (journal ? "\njournal: " + PathText(*journal) : std::string()));
 }
 
 void Report::Summary(const RunCounts& counts, const std::optional<std::filesystem::path>& journal) {
-  const auto elapsed = std::chrono::steady_clock::now() - start_;
   if (format_.json) {
     JsonWriter data;
     data.Integer("files_searched", counts.files_searched)
@@ -60,19 +85,34 @@ void Report::Summary(const RunCounts& counts, const std::optional<std::filesyste
         .Integer("writes", counts.writes)
         .Integer("bytes_searched", counts.bytes_searched)
         .Integer("failed", counts.failed)
-        .Integer("elapsed_ns", std::chrono::duration_cast<std::chrono::nanoseconds>(elapsed).count());
+        .Integer("elapsed_ns", Elapsed().count());
     if (journal) data.Data("journal", PathText(*journal));
     output_.Result(JsonWriter().String("type", "summary").Object("data", data).Text());
   }
   if (!format_.stats) return;
-  char seconds[32];
-  std::snprintf(seconds, sizeof seconds, "%.3f", std::chrono::duration<double>(elapsed).count());
-  output_.Flush();
-  output_.Error(std::to_string(counts.files_searched) + " files searched\n" + std::to_string(counts.files_with_pattern) +
+  StatsText(std::to_string(counts.files_searched) + " files searched\n" + std::to_string(counts.files_with_pattern) +
                 " files with the pattern\n" + std::to_string(counts.occurrences) + " occurrences\n" +
                 std::to_string(counts.writes) + " writes\n" + std::to_string(counts.bytes_searched) +
-                " bytes searched\n" + std::to_string(counts.failed) + " files could not be read or written\n" +
-                seconds + " seconds" + (journal ? "\njournal: " + PathText(*journal) : std::string()));
+                " bytes searched\n" + std::to_string(counts.failed) + " files could not be read or written\n",
+            journal);
+}
+
+void Report::Summary(const RestoreCounts& counts, const std::optional<std::filesystem::path>& journal) {
+  if (format_.json) {
+    JsonWriter data;
+    data.Integer("backups", counts.backups)
+        .Integer("put_back", counts.put_back)
+        .Integer("left_alone", counts.left_alone)
+        .Integer("failed", counts.failed)
+        .Integer("elapsed_ns", Elapsed().count());
+    if (journal) data.Data("journal", PathText(*journal));
+    output_.Result(JsonWriter().String("type", "summary").Object("data", data).Text());
+  }
+  if (!format_.stats) return;
+  StatsText(std::to_string(counts.backups) + " backups found\n" + std::to_string(counts.put_back) + " put back\n" +
+                std::to_string(counts.left_alone) + " left alone: no journal records them\n" +
+                std::to_string(counts.failed) + " could not be read or put back\n",
+            journal);
 }
 
 }  // namespace vantrel::cli

@@ -24,7 +24,6 @@
 #include "cli/progress.h"
 #include "cli/quoted.h"
 #include "cli/report.h"
-#include "cli/restore.h"
 #include "cli/run_journal.h"
 #include "cli/terminal_host.h"
 #include "platform/path_text.h"
@@ -58,8 +57,8 @@ RunMode RunModeOf(Mode mode) {
   switch (mode) {
     case Mode::kYes: return RunMode::kReplaceAll;
     case Mode::kDryRun: return RunMode::kList;
+    case Mode::kRestore: return RunMode::kRestore;
     case Mode::kInteractive:
-    case Mode::kRestore:
     case Mode::kUndo:
     case Mode::kRecover: break;
   }
@@ -87,6 +86,7 @@ Result<std::string> ReadPatchList(const fs::path& path) {
 // The job the description asks for, with a patch list's line of each pattern; a usage error
 // when the patch list cannot be read or holds a bad line.
 std::variant<RunJob, std::string> MakeJob(const RunDescription& run, std::vector<std::size_t>& lines) {
+  if (run.mode == Mode::kRestore) return RunJob(std::vector<MaskedPattern>{}, std::nullopt);  // no pattern: its backups
   if (!run.patch_file) {
     std::optional<std::vector<MaskedPattern>> replacements;
     if (run.replacement) replacements.emplace(1, *run.replacement);
@@ -148,6 +148,7 @@ WalkOptions WalkOptionsOf(const RunDescription& run) {
   if (auto* set = std::get_if<GlobSet>(&built)) options.choice.globs = std::move(*set);
   else options.choice.globs = std::get<GlobSet>(GlobSet::Build(run.globs));  // checked by the parser
   options.choice.max_depth = run.max_depth;
+  if (run.mode == Mode::kRestore) options.choice.name_ending = run.restore_suffix.native();
   options.choice.passed_over = JournalsPassedOver(run);
   return options;
 }
@@ -182,6 +183,19 @@ Result<std::unique_ptr<Journal>> BackupJournal(const RunDescription& run) {
   return std::make_unique<Journal>(*folder / JournalName(start), run.command);
 }
 
+// The file a run on one file is on: PATH, or for a restore PATH's backup, which must be there.
+std::optional<fs::path> FileToRun(const RunDescription& run, Output& output) {
+  if (run.mode != Mode::kRestore) return run.path;
+  fs::path backup = run.path;
+  backup += run.restore_suffix;
+  std::error_code error;
+  if (fs::symlink_status(backup, error).type() == fs::file_type::not_found) {
+    output.Error(PathText(run.path) + ": no backup " + Quoted(backup) + " to put back; the file is left alone");
+    return std::nullopt;
+  }
+  return backup;
+}
+
 int UsageFailure(Output& output, Console& console, const std::string& problem) {
   output.Flush();
   (void)console.Write(Channel::kError, UsageErrorText(problem));
@@ -200,19 +214,15 @@ int RunCommand(const RunDescription& run, Console& console) {
   }
   bool walk = false;
   if (const std::optional<std::string> problem = CheckPath(run, walk)) return UsageFailure(output, console, *problem);
-  if (run.mode == Mode::kRestore) {
-    // A restore writes as a run does: under a journal, so that it can be undone too.
-    RunJournal journal = MakeRunJournal(run, output);
-    if (journal.refused) {
-      output.Flush();
-      return *journal.refused;
-    }
-    const BackupRecords records = RecordedBackups();
-    const int status = RestoreBackups(run, walk, output, RestoreSetting{records, journal.journal.get(), GiveUp});
-    const bool journal_kept = FinishJournal(journal, output);
+  // A restore is a run whose files are the backups below PATH (or PATH's own): it walks,
+  // writes under the run's journal (so that --undo undoes it too) and reports as a run.
+  const bool restore = run.mode == Mode::kRestore;
+  const BackupRecords records = restore ? RecordedBackups() : BackupRecords();
+  const RestoreJob restore_job{run.restore_suffix, &records, /*named=*/!walk};
+  const std::optional<fs::path> file = walk ? std::optional<fs::path>(run.path) : FileToRun(run, output);
+  if (!file) {
     output.Flush();
-    if (const int interrupted = os::InterruptStatus(); interrupted != 0) return interrupted;
-    return journal_kept ? status : kExitTrouble;
+    return kExitTrouble;
   }
   std::vector<std::size_t> lines;
   auto made = MakeJob(run, lines);
@@ -221,9 +231,10 @@ int RunCommand(const RunDescription& run, Console& console) {
   job.context = run.context;
   job.found_bytes = run.json || run.context > 0;
   job.keep_mtime = run.keep_mtime;
+  if (restore) job.restore = &restore_job;
   // Only a run that may write keeps a journal: one that only lists has nothing to put back.
   RunJournal journal;
-  if (run.mode != Mode::kDryRun && job.replacements) {
+  if (run.mode != Mode::kDryRun && (job.replacements || restore)) {
     journal = MakeRunJournal(run, output);
     if (journal.refused) {
       output.Flush();
@@ -253,12 +264,15 @@ int RunCommand(const RunDescription& run, Console& console) {
     progress.Finish();
     if (run.mode == Mode::kInteractive) output.Message(std::string(messages::kSearchFinished) + "\n");
   } else {
-    RunOnFile(mode, run.path, /*quiet=*/run.mode != Mode::kInteractive, job, host);
+    RunOnFile(mode, *file, /*quiet=*/run.mode != Mode::kInteractive, job, host);
   }
   progress.Finish();
   if (backup_journal && *backup_journal) (void)(*backup_journal)->Finish();
   const bool journal_kept = FinishJournal(journal, output);
-  if (run.stats || run.json) report.Summary(host.counts(), MadeJournal(journal));
+  if (run.stats || run.json) {
+    if (restore) report.Summary(host.restore_counts(), MadeJournal(journal));
+    else report.Summary(host.counts(), MadeJournal(journal));
+  }
   if (const int interrupted = os::InterruptStatus(); interrupted != 0) {
     (void)ExitStatus(host, output, progress);
     std::string line = std::string(ProgramName()) + ": interrupted: " + std::to_string(host.files_written()) +

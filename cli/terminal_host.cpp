@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <system_error>
 
+#include "cli/help_text.h"
+#include "cli/quoted.h"
+#include "platform/file_copy.h"
 #include "platform/path_text.h"
 #include "runs/messages.h"
 
@@ -41,8 +45,66 @@ void TerminalHost::StoppedAsking(const std::filesystem::path& path, AskStop why,
 
 void TerminalHost::FileStarted(const std::filesystem::path&) { progress_.FileStarted(); }
 
+namespace {
+
+// Why a backup or its file was refused: "it is a link" when the name itself is one, else what
+// the platform said (a link that took the place of a folder on the way says so).
+std::string Refusal(const std::filesystem::path& path, const SystemError& error, std::string_view link_said) {
+  std::error_code ignored;
+  if (os::IsLinkRefused(error) && std::filesystem::is_symlink(std::filesystem::symlink_status(path, ignored))) {
+    return std::string(link_said);
+  }
+  return error.message;
+}
+
+}  // namespace
+
+void TerminalHost::BackupDone(const std::filesystem::path& backup, const FileOutcome& outcome) {
+  using Restore = FileOutcome::Restore;
+  ++restore_counts_.backups;
+  const std::filesystem::path& file = outcome.restored_file;
+  const std::string backup_name = vantrel::os::PathText(backup);
+  switch (outcome.restore) {
+    case Restore::kPutBack:
+    case Restore::kNotRemoved:
+      ++restore_counts_.put_back;
+      ++files_written_;
+      report_.Restored(file, backup);
+      if (outcome.restore == Restore::kNotRemoved) report_.Warning(backup, "put back, but not removed: " + outcome.error.message);
+      return;
+    case Restore::kNotOurs: {
+      const std::string reason = "left alone: no journal of " + std::string(ProgramName()) + " records it as a backup of " +
+                                 Quoted(vantrel::os::PathText(file));
+      // Passed over in a walk; named alone, though, it was the one thing asked for.
+      if (!outcome.failed()) {
+        ++restore_counts_.left_alone;
+        report_.Warning(backup, reason);
+        return;
+      }
+      ++restore_counts_.failed;
+      ++counts_.failed;
+      report_.Failure(backup, reason);
+      return;
+    }
+    case Restore::kLeftAlone:
+      ++restore_counts_.failed;
+      ++counts_.failed;
+      report_.Failure(backup, "left alone: " + Refusal(backup, outcome.error, "it is a link, and no backup is read through one"));
+      return;
+    case Restore::kNotPutBack:
+      ++restore_counts_.failed;
+      ++counts_.failed;
+      if (outcome.failure == FileOutcome::Failure::kInterrupted) ++files_put_back_;
+      report_.Failure(file, "not put back from " + Quoted(backup_name) + ": " +
+                                Refusal(file, outcome.error, "it is a link, and nothing is written through one"));
+      return;
+    case Restore::kNone: break;
+  }
+}
+
 void TerminalHost::FileDone(const std::filesystem::path& path, const FileOutcome& outcome) {
   progress_.FileDone(outcome.searched);
+  if (outcome.restore != FileOutcome::Restore::kNone) return BackupDone(path, outcome);
   if (outcome.met_before) return;  // the same file under another name: counted once
   if (outcome.failure != FileOutcome::Failure::kRead) ++counts_.files_searched;
   counts_.bytes_searched += outcome.searched;
@@ -66,6 +128,7 @@ std::string TerminalHost::Reason(const FileOutcome& outcome) const {
 
 void TerminalHost::Unlistable(const std::filesystem::path& dir, const SystemError& error) {
   ++counts_.failed;
+  if (mode_ == Mode::kRestore) ++restore_counts_.failed;
   report_.Failure(dir, error.message);
 }
 

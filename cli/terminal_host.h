@@ -3,7 +3,8 @@
 // again, and the end of the input counts as No; when standard input is not a terminal the
 // answers come from it line by line (yes | vantrel ...) and are echoed, so the transcript reads
 // like the session it was. It makes the backups before writes, and turns the news of the run
-// into result lines, error lines and progress, keeping count of what was found and what failed.
+// into result lines, error lines and progress, keeping count of what was found and what failed;
+// of a restore, what was put back and what was left alone.
 #pragma once
 
 #include <string>
@@ -41,14 +42,17 @@ class TerminalHost : public RunHost {
   bool Stopped() override { return Interrupted() || (mode_ == Mode::kDryRun && output_.OutputClosed()); }
   bool Interrupted() override { return os::InterruptStatus() != 0; }
 
-  bool found() const { return counts_.occurrences > 0; }  // the pattern was found in some file
+  // The pattern was found in some file; for a restore, some backup was put back.
+  bool found() const { return mode_ == Mode::kRestore ? restore_counts_.put_back > 0 : counts_.occurrences > 0; }
   bool failed() const { return counts_.failed > 0; }       // some file or directory could not be read or written
   const RunCounts& counts() const { return counts_; }
+  const RestoreCounts& restore_counts() const { return restore_counts_; }
   std::int64_t files_written() const { return files_written_; }
   std::int64_t files_put_back() const { return files_put_back_; }
 
  private:
   std::string Reason(const FileOutcome& outcome) const;
+  void BackupDone(const std::filesystem::path& backup, const FileOutcome& outcome);
 
   Mode mode_;
   Console& console_;
@@ -57,6 +61,7 @@ class TerminalHost : public RunHost {
   Progress& progress_;
   Report& report_;
   RunCounts counts_;
+  RestoreCounts restore_counts_;
   std::int64_t files_written_ = 0;   // files kept with a write of this run
   std::int64_t files_put_back_ = 0;  // files that were written, then put back as they were
 };

@@ -18,6 +18,11 @@ bool FileChoice::TakesFile(std::string_view relative_path) const {
   return globs.TakesFile(relative_path);
 }
 
+bool FileChoice::TakesName(const std::filesystem::path& name) const {
+  const auto& text = name.native();
+  return text.size() > name_ending.size() && text.ends_with(name_ending);
+}
+
 bool FileChoice::EntersDirectory(std::string_view relative_path) const {
   if (max_depth && DepthOf(relative_path) >= *max_depth) return false;
   return relative_path.empty() || globs.EntersDirectory(relative_path);

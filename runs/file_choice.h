@@ -1,7 +1,8 @@
 // Which files a tree run takes and which directories it enters: the glob set of -g/--glob
-// and the depth limit of --max-depth, both as ripgrep has them. Depth counts components of
-// the path relative to PATH: PATH itself is at depth 0, the entries directly in it at 1, so
-// --max-depth 0 takes nothing below PATH and --max-depth 1 only the files directly in it.
+// and the depth limit of --max-depth, both as ripgrep has them, and for --restore the ending
+// of a backup's name. Depth counts components of the path relative to PATH: PATH itself is at
+// depth 0, the entries directly in it at 1, so --max-depth 0 takes nothing below PATH and
+// --max-depth 1 only the files directly in it.
 // A file given as PATH itself is not judged here: it is always taken, as in ripgrep.
 #pragma once
 
@@ -27,10 +28,15 @@ struct PassedOver {
 struct FileChoice {
   GlobSet globs;
   std::optional<std::size_t> max_depth;  // none: no limit
+  // Only names that end with this and are longer (the backups --restore takes); empty: any.
+  std::filesystem::path::string_type name_ending;
   std::vector<PassedOver> passed_over;
 
-  // True when every file is taken: no glob and no depth limit.
-  bool TakesAll() const { return globs.empty() && !max_depth; }
+  // True when the path below PATH decides which files are taken (globs, depth).
+  bool ChoosesByPath() const { return !globs.empty() || max_depth.has_value(); }
+
+  // name: the file's name alone, as the platform spells it: true when it has the ending.
+  bool TakesName(const std::filesystem::path& name) const;
 
   // relative_path: relative to PATH, '/' between components, as bytes.
   bool TakesFile(std::string_view relative_path) const;

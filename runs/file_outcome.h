@@ -1,9 +1,10 @@
-// How a run on one file ended: the one outcome every run (ask, replace all, list) gives.
+// How a run on one file ended: the one outcome every run (ask, replace all, list, restore) gives.
 // The dialog shows everything through prompts and ignores it; the command line turns it into
 // its error lines, its counts and its exit status.
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 
 #include "platform/result.h"
 
@@ -12,7 +13,7 @@ namespace vantrel {
 struct FileOutcome {
   enum class Failure {
     kNone,
-    kRead,     // the file could not be opened or read ("打开文件失败！")
+    kRead,     // the file could not be opened or read ("打开文件失败！"); a restore's backup is left alone
     kWrite,    // a write could not be made; the file is as it was before the run
     kChanged,  // the bytes to overwrite were no longer the pattern; the file is as it was
     kInterrupted,  // the run was interrupted while the file was written; it is as it was
@@ -25,6 +26,18 @@ struct FileOutcome {
   Failure failure = Failure::kNone;
   SystemError error;             // the platform's reason, for kRead and kWrite
   std::int64_t changed_at = -1;  // for kChanged: the offset whose bytes had changed
+
+  // What a restore did with the backup (the run's file), and the file it is the backup of.
+  enum class Restore {
+    kNone,        // not a restore
+    kPutBack,     // put back in place of its file (written is 1), and removed
+    kNotRemoved,  // put back, but the backup could not be removed (error says why)
+    kNotOurs,     // no journal records it as made for its file: left alone (a failure when named)
+    kLeftAlone,   // it could not be opened, or is not whole (kRead; error says why)
+    kNotPutBack,  // its file could not be written (kWrite, kInterrupted); the file is as it was
+  };
+  Restore restore = Restore::kNone;
+  std::filesystem::path restored_file;
 
   bool failed() const { return failure != Failure::kNone; }
 };

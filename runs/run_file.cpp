@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/path_text.h"
+#include "runs/backup_restorer.h"
 #include "runs/careful_write.h"
 #include "runs/file_scan.h"
 #include "runs/messages.h"
@@ -265,6 +266,7 @@ FileOutcome RunOnFile(RunMode mode, const std::filesystem::path& path, bool quie
   switch (mode) {
     case RunMode::kReplaceAll: return ReplaceAllInFile(path, job, host, context);
     case RunMode::kList: return ListInFile(path, job, host, context);
+    case RunMode::kRestore: return RestoreBackup(path, job, host);
     case RunMode::kAsk: break;
   }
   return ReplaceInFile(path, quiet, job, host, context);

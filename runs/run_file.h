@@ -1,10 +1,11 @@
-// The three runs on one file (the walk of a tree, walk_directory.h, drives any of them):
+// The runs on one file (the walk of a tree, walk_directory.h, drives any of them):
 //   ask          find the first occurrence, tell the user, write when the user agrees, offer
 //                to go on, and search again from the start of the file (the dialog's run)
 //   replace all  one forward pass that replaces every occurrence, going on behind the longer
 //                of pattern and replacement, so it ends even when the replacement holds the
 //                pattern; every write is careful and the file's close is checked
 //   list         every occurrence that does not overlap the one before; nothing is written
+//   restore      the file is a backup: put back in place of its file (backup_restorer.h)
 #pragma once
 
 #include <filesystem>
@@ -16,7 +17,7 @@
 
 namespace vantrel {
 
-enum class RunMode { kAsk, kReplaceAll, kList };
+enum class RunMode { kAsk, kReplaceAll, kList, kRestore };
 
 // quiet silences the two messages of the ask run that end it without a find ("打开文件失败！"
 // and "没有找到你要搜索的内容。"); every other message is shown in any case. context: what

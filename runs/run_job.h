@@ -10,6 +10,7 @@
 #include "text/hex_text.h"
 #include "text/masked_pattern.h"
 #include "search/pattern_set_finder.h"
+#include "runs/restore_job.h"
 #include "runs/write_ahead_log.h"
 
 namespace vantrel {
@@ -36,6 +37,8 @@ struct RunJob {
   // The walk's root, when its files are opened below it with no link followed; nothing for a
   // file named by the user and for a walk that follows links.
   const os::TreeRoot* tree = nullptr;
+  // What a restore puts back (RunMode::kRestore): the finder and replacements are unused.
+  const RestoreJob* restore = nullptr;
 
   const MaskedPattern& pattern(std::size_t index) const { return finder->patterns()[index]; }
 };

@@ -14,7 +14,8 @@ namespace {
 class Listing {
  public:
   Listing(bool follow_links, const FileChoice& choice, TreeVisitor& visitor, const os::TreeRoot* root)
-      : follow_links_(follow_links), choice_(choice), choosing_(!choice.TakesAll()), visitor_(visitor), root_(root) {}
+      : follow_links_(follow_links), choice_(choice), choosing_(choice.ChoosesByPath()),
+        ending_(!choice.name_ending.empty()), visitor_(visitor), root_(root) {}
 
   // relative: the directory's path below the root, '/' between components ("" for the root).
   void Enter(const std::filesystem::path& dir, const std::string& relative) {
@@ -38,7 +39,7 @@ class Listing {
       const std::string below = choosing_ ? Below(relative, entry.path) : std::string();
       if (kind == os::EntryKind::kDirectory) {
         if (!choosing_ || choice_.EntersDirectory(below)) Enter(entry.path, below);
-      } else if (!choosing_ || choice_.TakesFile(below)) {
+      } else if ((!ending_ || choice_.TakesName(entry.path.filename())) && (!choosing_ || choice_.TakesFile(below))) {
         visitor_.File(entry.path);
       }
     }
@@ -80,6 +81,7 @@ class Listing {
   bool follow_links_;
   const FileChoice& choice_;
   bool choosing_;
+  bool ending_;  // only names with the choice's ending are taken
   TreeVisitor& visitor_;
   const os::TreeRoot* root_;
   std::unordered_set<os::FileId, os::FileIdHash> directories_;

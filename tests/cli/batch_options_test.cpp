@@ -334,7 +334,7 @@ TEST_F(BatchOptionsTest, RestoreAfterABackedUpRunLeavesTheTreeAsItWas) {
   }
   const ProgramRun patched = Vantrel({"-y", "-b", "-f", "50 41 54", "-r", "58 59 5A 5A 5A", Arg(tree)});
   ASSERT_EQ(patched.status, 0) << patched.err;
-  const ProgramRun restored = Vantrel({"--restore", Arg(tree)});
+  const ProgramRun restored = Vantrel({"--restore", "-j", "3", Arg(tree)});
   EXPECT_EQ(restored.status, 0) << restored.err;
   std::set<std::string> written;
   for (const std::string& line : Lines(patched.out)) written.insert(line.substr(0, line.rfind(":0x")));
@@ -422,6 +422,73 @@ TEST_F(BatchOptionsTest, RestoreNeverWritesThroughALinkNorMakesAFileAtItsEnd) {
   EXPECT_EQ(testing::ReadText(gone), "ggAAAAgg");
 }
 
+// Text as the inside of a JSON string (the paths and reasons of these tests need no more).
+std::string JsonEscaped(std::string_view text) {
+  std::string escaped;
+  for (const char ch : text) {
+    if (ch == '\\' || ch == '"') escaped += '\\';
+    escaped += ch;
+  }
+  return escaped;
+}
+
+// A path as a JSON string holds it.
+std::string JsonPath(const fs::path& path) { return "{\"text\":\"" + JsonEscaped(Arg(path)) + "\"}"; }
+
+// A restore reports as a run does: a line per file put back and per backup passed over, and
+// the counts of --stats and of the JSON summary, with the journal that undoes it; on several
+// threads (-j) as on one.
+TEST_F(BatchOptionsTest, RestoreReportsInJsonAndStatsAsARunDoes) {
+  const fs::path a = File("t/a", "xxAAAAxx");
+  const fs::path b = File("t/s/b", "AAAA");
+  const fs::path own = File("t/c.bak", "old");
+  File("t/c", "mine");
+  const std::vector<std::string> patch = {"-y", "-b", "-f", "41414141", "-r", "42424242", Arg(dir_ / "t")};
+  ASSERT_EQ(Vantrel(patch).status, 0);
+  const ProgramRun json = Vantrel({"--restore", "--json", "-j", "2", Arg(dir_ / "t")});
+  EXPECT_EQ(json.status, 0) << json.err;
+  EXPECT_EQ(json.err, "");
+  std::vector<std::string> lines = Lines(json.out);
+  ASSERT_EQ(lines.size(), 4u) << json.out;
+  const std::string summary = lines.back();
+  lines.pop_back();
+  const std::string own_file = Arg(own).substr(0, Arg(own).size() - 4);
+  EXPECT_EQ(std::set<std::string>(lines.begin(), lines.end()),
+            (std::set<std::string>{
+                "{\"type\":\"restore\",\"data\":{\"path\":" + JsonPath(a) + ",\"backup\":" + JsonPath(fs::path(a) += ".bak") + "}}",
+                "{\"type\":\"restore\",\"data\":{\"path\":" + JsonPath(b) + ",\"backup\":" + JsonPath(fs::path(b) += ".bak") + "}}",
+                "{\"type\":\"warning\",\"data\":{\"path\":" + JsonPath(own) + ",\"reason\":\"left alone: no journal of " +
+                    std::string(kProgram) + " records it as a backup of '" + JsonEscaped(own_file) + "'\"}}"}));
+  EXPECT_EQ(summary.rfind("{\"type\":\"summary\",\"data\":{\"backups\":3,\"put_back\":2,\"left_alone\":1,\"failed\":0,\"elapsed_ns\":", 0), 0u)
+      << summary;
+  EXPECT_NE(summary.find(",\"journal\":{\"text\":\""), std::string::npos) << summary;
+  EXPECT_EQ(testing::ReadText(a), "xxAAAAxx");
+  EXPECT_EQ(testing::ReadText(b), "AAAA");
+
+  ASSERT_EQ(Vantrel(patch).status, 0);
+  const ProgramRun stats = Vantrel({"--restore", "--stats", Arg(dir_ / "t")});
+  EXPECT_EQ(stats.status, 0) << stats.err;
+  const std::vector<std::string> put_back = Lines(stats.out);
+  EXPECT_EQ(std::set<std::string>(put_back.begin(), put_back.end()), (std::set<std::string>{Arg(a), Arg(b)}));
+  const std::string counts = "3 backups found\n2 put back\n1 left alone: no journal records them\n0 could not be read or put back\n";
+  EXPECT_NE(stats.err.find(counts), std::string::npos) << stats.err;
+  EXPECT_NE(stats.err.find(" seconds\njournal: "), std::string::npos) << stats.err;
+  EXPECT_EQ(stats.err.rfind(Arg(own) + ": left alone: no journal of ", 0), 0u) << stats.err;
+}
+
+// A restore writes under its run's journal like any run: --undo gives the patched files back.
+TEST_F(BatchOptionsTest, UndoAfterRestoreGivesThePatchedFilesBack) {
+  const fs::path grown = File("t/g", "ggAAAA");
+  const fs::path same = File("t/s", "ssAAAAs");
+  ASSERT_EQ(Vantrel({"-y", "-b", "-f", "41414141", "-r", "4242424242424242", Arg(dir_ / "t")}).status, 0);
+  ASSERT_EQ(Vantrel({"--restore", Arg(dir_ / "t")}).status, 0);
+  ASSERT_EQ(testing::ReadText(grown), "ggAAAA");
+  const ProgramRun undone = Vantrel({"--undo"});
+  EXPECT_EQ(undone.status, 0) << undone.err;
+  EXPECT_EQ(testing::ReadText(grown), "ggBBBBBBBB");
+  EXPECT_EQ(testing::ReadText(same), "ssBBBBBBBB");
+}
+
 #ifndef _WIN32
 TEST_F(BatchOptionsTest, RestoreOverAFifoSaysItIsNotARegularFile) {
   const fs::path file = File("t/f", "AAAA");
@@ -442,6 +509,7 @@ TEST_F(BatchOptionsTest, BadOptionsAreUsageErrorsAndWriteNothing) {
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{"-y", "-g", "a[b", "-f", "50", "-r", "51"}, "invalid glob 'a[b': unclosed character class; missing ']'"},
       {{"--restore", "-y"}, "--restore puts the backups of an earlier run back; it takes no -y"},
+      {{"--restore", "-0"}, "--restore puts the backups of an earlier run back; it takes no -0"},
       {{"-y", "-C", "2", "-f", "50", "-r", "51"},
        "-C shows the bytes around each occurrence before anything is written: it works with --dry-run"},
       {{"-y", "--max-depth", "-1", "-f", "50", "-r", "51"}, "--max-depth needs a whole number, 0 or more, not '-1'"},

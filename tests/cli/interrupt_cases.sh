@@ -101,6 +101,33 @@ elif [ "$status" != 0 ]; then
   fail "interrupted tree: status $status, $(cat err)"
 fi
 
+# An interrupt during --restore of a big file: the file is as the run left it (patched) or
+# wholly put back, the backup stays unless it was put back, and the line of a run says which.
+head -c 64M /dev/zero >r; for at in 100 20000000 60000000; do printf '\xDE\xAD\xBE\xEF' | dd of=r bs=1 seek=$at conv=notrunc 2>/dev/null; done
+cp r r.orig
+"$V" -f DEADBEEF -r CAFEBABE -y -b r >/dev/null 2>&1; cp r r.patched
+env --default-signal=INT "$V" --restore r >out 2>err &
+sleep 0.1; kill -INT $!; wait $!; status=$?
+if [ "$status" = 130 ] && grep -qx "vantrel: interrupted: 1 files written, 0 put back as they were; vantrel --undo '$work/state/vantrel/.*\.journal' undoes the run" err; then
+  echo "note: the interrupt came after the file was put back"
+elif [ "$status" = 130 ]; then
+  if grep -qx "vantrel: interrupted: 0 files written, 1 put back as they were" err; then
+    grep -qx "r: not put back from 'r.bak': interrupted" err || fail "restore interrupted: message $(cat err)"
+  else
+    grep -qx "vantrel: interrupted: 0 files written, 0 put back as they were" err || fail "restore interrupted: no summary line: $(cat err)"
+    grep -qx "r.bak: left alone: interrupted" err || fail "restore interrupted: message $(cat err)"
+  fi
+  cmp -s r r.patched || fail "restore interrupted: r is neither as it was nor put back"
+  cmp -s r.bak r.orig || fail "restore interrupted: the backup is gone or changed"
+  "$V" --restore r >/dev/null || fail "restore interrupted: a second --restore failed"
+else
+  echo "note: the restore was done before the interrupt"
+  [ "$status" = 0 ] || fail "restore interrupted: status $status, $(cat err)"
+fi
+cmp -s r r.orig || fail "restore interrupted: r is not the original in the end"
+[ ! -e r.bak ] || fail "restore interrupted: r.bak is left"
+rm -f r r.orig r.patched
+
 # --restore after the file was swapped for a link out of the tree: nothing is written through
 # the link, and the backup stays.
 mkdir l l/t l/out; cd l

@@ -1,4 +1,4 @@
-#include "cli/put_back.h"
+#include "runs/backup_put_back.h"
 
 #include <algorithm>
 #include <memory>
@@ -7,8 +7,9 @@
 
 #include "runs/careful_write.h"
 #include "platform/crc32.h"
+#include "platform/directory.h"
 
-namespace vantrel::cli {
+namespace vantrel {
 namespace {
 
 namespace fs = std::filesystem;
@@ -81,9 +82,16 @@ Result<void> PutBackInPlace(const os::CopySource& backup, const journal::BackupM
   return {};
 }
 
-// The file made again under its name from the backup, whole or not at all.
+// The file made again under its name from the backup, whole or not at all. Below a tree its
+// folder is first opened below the root with no link followed, so that a folder swapped for a
+// link since the listing is refused rather than a file made at the link's end.
 Result<void> MakeAgain(const os::CopySource& backup, const journal::BackupMade& made, const fs::path& file,
-                       const os::GiveUp& give_up) {
+                       const os::GiveUp& give_up, const os::TreeRoot* tree) {
+  if (tree != nullptr) {
+    if (Result<std::vector<os::DirectoryEntry>> folder = os::ListDirectory(file.parent_path(), tree); !folder) {
+      return folder.error();
+    }
+  }
   Result<os::CopyPrint> copied = os::CopyToNewFile(backup, file, give_up);
   if (!copied) return copied.error();
   if (copied->size != made.size || copied->crc != made.crc) {
@@ -114,16 +122,18 @@ Result<void> CheckWhole(const os::CopySource& backup, const journal::BackupMade&
 }
 
 Result<void> PutBackFromCopy(const os::CopySource& backup, const journal::BackupMade& made, const fs::path& file,
-                             WriteAheadLog* log, const os::GiveUp& give_up) {
+                             WriteAheadLog* log, const os::GiveUp& give_up, const os::TreeRoot* tree) {
   std::error_code error;
-  if (fs::symlink_status(file, error).type() == fs::file_type::not_found) return MakeAgain(backup, made, file, give_up);
+  if (fs::symlink_status(file, error).type() == fs::file_type::not_found) return MakeAgain(backup, made, file, give_up, tree);
   WriteOptions options;
   options.log = log;
-  // In place: the file keeps its other names and its permissions. A link in its place is
-  // refused when it is opened, so the open file is the file of that name.
+  // In place: the file keeps its other names and its permissions. A link in its place (or,
+  // below a tree, on its way) is refused when it is opened, so the open file is the file of
+  // that name.
   Result<CarefulWriter> writer = CarefulWriter::Open(
-      [file]() -> Result<std::unique_ptr<vantrel::os::UpdateStream>> {
-        Result<vantrel::os::UpdateFile> opened = vantrel::os::UpdateFile::OpenNoLink(file);
+      [file, tree]() -> Result<std::unique_ptr<vantrel::os::UpdateStream>> {
+        Result<vantrel::os::UpdateFile> opened =
+            tree != nullptr ? vantrel::os::UpdateFile::Open(file, tree) : vantrel::os::UpdateFile::OpenNoLink(file);
         if (!opened) return opened.error();
         return std::unique_ptr<vantrel::os::UpdateStream>(std::make_unique<vantrel::os::UpdateFile>(std::move(*opened)));
       },
@@ -137,4 +147,4 @@ Result<void> PutBackFromCopy(const os::CopySource& backup, const journal::Backup
   return writer->Close();
 }
 
-}  // namespace vantrel::cli
+}  // namespace vantrel

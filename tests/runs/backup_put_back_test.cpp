@@ -1,18 +1,17 @@
 // A backup put back over its file: in place (the file keeps its other names), only the bytes
 // that differ written and journalled, and an interrupt part-way leaves the file as it was.
-#include "cli/put_back.h"
+#include "runs/backup_put_back.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
-#include "cli/backup_records.h"
 #include "platform/crc32.h"
 #include "runs/journal.h"
 #include "tests/support/random_bytes.h"
 #include "tests/support/temp_dir.h"
 
-namespace vantrel::cli {
+namespace vantrel {
 namespace {
 
 namespace fs = std::filesystem;
@@ -31,7 +30,7 @@ class PutBackTest : public ::testing::Test {
     patched_.insert(patched_.end(), {1, 2, 3, 4, 5});
     testing::WriteFile(backup_, original_);
     testing::WriteFile(file_, patched_);
-    made_ = {RecordedPath(file_), RecordedPath(backup_), static_cast<std::int64_t>(original_.size()), Crc32(original_)};
+    made_ = {file_.string(), backup_.string(), static_cast<std::int64_t>(original_.size()), Crc32(original_)};
   }
 
   testing::TempDir dir_;
@@ -89,4 +88,4 @@ TEST_F(PutBackTest, ABackupOtherThanRecordedIsNotWhole) {
 }
 
 }  // namespace
-}  // namespace vantrel::cli
+}  // namespace vantrel
