@@ -7,7 +7,6 @@
 
 #include "runs/careful_write.h"
 #include "platform/crc32.h"
-#include "platform/directory.h"
 
 namespace vantrel {
 namespace {
@@ -82,20 +81,15 @@ Result<void> PutBackInPlace(const os::CopySource& backup, const journal::BackupM
   return {};
 }
 
-// The file made again under its name from the backup, whole or not at all. Below a tree its
-// folder is first opened below the root with no link followed, so that a folder swapped for a
-// link since the listing is refused rather than a file made at the link's end.
+// The file made again under its name from the backup, whole or not at all. Below a tree it is
+// made inside its folder opened below the root with no link followed, so that a folder
+// swapped for a link since the listing is refused rather than a file made at the link's end.
 Result<void> MakeAgain(const os::CopySource& backup, const journal::BackupMade& made, const fs::path& file,
                        const os::GiveUp& give_up, const os::TreeRoot* tree) {
-  if (tree != nullptr) {
-    if (Result<std::vector<os::DirectoryEntry>> folder = os::ListDirectory(file.parent_path(), tree); !folder) {
-      return folder.error();
-    }
-  }
-  Result<os::CopyPrint> copied = os::CopyToNewFile(backup, file, give_up);
+  Result<os::CopyPrint> copied = os::CopyToNewFile(backup, file, give_up, tree);
   if (!copied) return copied.error();
   if (copied->size != made.size || copied->crc != made.crc) {
-    (void)os::RemoveCopy(file);
+    (void)os::RemoveCopy(file, tree);
     return SystemError{0, "the backup changed while it was put back"};
   }
   return {};

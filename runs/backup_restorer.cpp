@@ -3,7 +3,6 @@
 #include <optional>
 
 #include "platform/file_copy.h"
-#include "platform/remove_below.h"
 #include "runs/backup_put_back.h"
 
 namespace vantrel {
@@ -38,7 +37,7 @@ void RestoreSteps(const std::filesystem::path& backup, const RunJob& job, RunHos
   outcome.restore = Restore::kPutBack;
   // The backup goes only once its file holds its bytes: should its removal fail, both are
   // left, and a second restore finds nothing to change.
-  Result<void> removed = job.tree != nullptr ? os::RemoveBelow(*job.tree, backup) : os::RemoveCopy(backup);
+  Result<void> removed = os::RemoveCopy(backup, job.tree);
   if (!removed) {
     outcome.restore = Restore::kNotRemoved;
     outcome.error = removed.error();
