@@ -17,6 +17,7 @@
 #include "cli/help_text.h"
 #include "cli/journal_folder.h"
 #include "cli/journal_commands.h"
+#include "platform/directory.h"
 #include "platform/interrupts.h"
 #include "cli/output.h"
 #include "cli/patch_list.h"
@@ -115,6 +116,26 @@ std::string EndsWithGlob(const std::string& text) {
   return glob;
 }
 
+// The entry a walk must pass over for the file or folder at path, when its folder is there.
+void PassOver(const fs::path& path, std::vector<PassedOver>& passed_over) {
+  std::error_code error;
+  const fs::path whole = fs::absolute(path, error);
+  if (error || !whole.has_filename()) return;
+  if (Result<vantrel::os::FileId> folder = vantrel::os::IdentifyPath(whole.parent_path())) {
+    passed_over.push_back(PassedOver{*folder, whole.filename().native()});
+  }
+}
+
+// The journals a walk never takes, whatever tree it walks: those of the state folder and the
+// one named by --journal. They hold old bytes, the very pattern a run replaces, so a run over
+// a home folder would patch its earlier runs' undo data, and its own.
+std::vector<PassedOver> JournalsPassedOver(const RunDescription& run) {
+  std::vector<PassedOver> passed_over;
+  if (Result<fs::path> folder = vantrel::os::StateFolder()) PassOver(*folder, passed_over);
+  if (run.journal_file) PassOver(*run.journal_file, passed_over);
+  return passed_over;
+}
+
 WalkOptions WalkOptionsOf(const RunDescription& run) {
   WalkOptions options;
   options.follow_links = run.follow_links;
@@ -127,6 +148,7 @@ WalkOptions WalkOptionsOf(const RunDescription& run) {
   if (auto* set = std::get_if<GlobSet>(&built)) options.choice.globs = std::move(*set);
   else options.choice.globs = std::get<GlobSet>(GlobSet::Build(run.globs));  // checked by the parser
   options.choice.max_depth = run.max_depth;
+  options.choice.passed_over = JournalsPassedOver(run);
   return options;
 }
 

@@ -32,7 +32,7 @@ Result<std::vector<DirectoryEntry>> ListDirectory(const std::filesystem::path& d
 // What a path leads to with links followed: kFile, kDirectory or kOther.
 Result<EntryKind> TargetKind(const std::filesystem::path& path);
 
-// The identity of the directory a path leads to (links followed).
-Result<FileId> IdentifyDirectory(const std::filesystem::path& dir);
+// The identity of the file or directory a path leads to (links followed).
+Result<FileId> IdentifyPath(const std::filesystem::path& path);
 
 }  // namespace vantrel::os

@@ -6,16 +6,28 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "glob/glob_set.h"
+#include "platform/file_id.h"
 
 namespace vantrel {
+
+// An entry a walk passes over wherever it meets it, whatever the globs say: the program's own
+// journals, whose old bytes hold the very pattern a run replaces. Known by its folder and its
+// name rather than by itself, so that a journal the run makes only later is passed over too.
+struct PassedOver {
+  os::FileId folder;
+  std::filesystem::path::string_type name;
+};
 
 struct FileChoice {
   GlobSet globs;
   std::optional<std::size_t> max_depth;  // none: no limit
+  std::vector<PassedOver> passed_over;
 
   // True when every file is taken: no glob and no depth limit.
   bool TakesAll() const { return globs.empty() && !max_depth; }

@@ -1,5 +1,6 @@
 #include "runs/tree_listing.h"
 
+#include <optional>
 #include <string>
 #include <unordered_set>
 
@@ -19,7 +20,7 @@ class Listing {
   void Enter(const std::filesystem::path& dir, const std::string& relative) {
     // Only followed links can lead back into a directory already being walked.
     if (follow_links_) {
-      Result<os::FileId> id = os::IdentifyDirectory(dir);
+      Result<os::FileId> id = os::IdentifyPath(dir);
       if (id && !directories_.insert(*id).second) return;
     }
     Result<std::vector<os::DirectoryEntry>> entries = os::ListDirectory(dir, root_);
@@ -27,8 +28,10 @@ class Listing {
       visitor_.Unlistable(dir, entries.error());
       return;
     }
+    std::optional<Result<os::FileId>> folder;  // asked only when a name is one passed over
     for (const os::DirectoryEntry& entry : *entries) {
       if (visitor_.Stopped()) return;
+      if (PassesOver(dir, entry.path, folder)) continue;
       const os::EntryKind kind = KindOf(entry);
       if (kind != os::EntryKind::kDirectory && kind != os::EntryKind::kFile) continue;
       // The path below the root is made only when globs or a depth limit need it.
@@ -42,6 +45,25 @@ class Listing {
   }
 
  private:
+  // Whether the entry is one the choice passes over: its name first, its folder only then.
+  bool PassesOver(const std::filesystem::path& dir, const std::filesystem::path& path,
+                  std::optional<Result<os::FileId>>& folder) const {
+    for (const PassedOver& over : choice_.passed_over) {
+      if (!EndsWithName(path.native(), over.name)) continue;
+      if (!folder) folder = os::IdentifyPath(dir);
+      if (*folder && **folder == over.folder) return true;
+    }
+    return false;
+  }
+
+  static bool EndsWithName(const std::filesystem::path::string_type& path,
+                           const std::filesystem::path::string_type& name) {
+    if (name.empty() || path.size() <= name.size()) return false;
+    if (path.compare(path.size() - name.size(), name.size(), name) != 0) return false;
+    const auto before = path[path.size() - name.size() - 1];
+    return before == '/' || before == std::filesystem::path::preferred_separator;
+  }
+
   static std::string Below(const std::string& relative, const std::filesystem::path& path) {
     const std::string name = os::PathText(path.filename());
     return relative.empty() ? name : relative + "/" + name;

@@ -78,7 +78,7 @@ Result<EntryKind> TargetKind(const std::filesystem::path& path) {
   return KindOfMode(st.st_mode);
 }
 
-Result<FileId> IdentifyDirectory(const std::filesystem::path& dir) {
+Result<FileId> IdentifyPath(const std::filesystem::path& dir) {
   struct stat st {};
   if (stat(dir.c_str(), &st) != 0) return LastSystemError();
   return FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};

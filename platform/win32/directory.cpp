@@ -94,7 +94,7 @@ Result<EntryKind> TargetKind(const std::filesystem::path& path) {
   return (info->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::kDirectory : EntryKind::kFile;
 }
 
-Result<FileId> IdentifyDirectory(const std::filesystem::path& dir) {
+Result<FileId> IdentifyPath(const std::filesystem::path& dir) {
   Result<BY_HANDLE_FILE_INFORMATION> info = FollowedInformation(dir);
   if (!info) return info.error();
   return FileId{info->dwVolumeSerialNumber,

@@ -118,6 +118,47 @@ TEST_F(JournalTest, UndoOfAnAskingRunPutsBackEveryAnsweredWriteAndListsTheFileOn
   EXPECT_EQ(testing::ReadText(file), "AB..AB..AB");
 }
 
+// A journal holds old bytes, the very pattern a run replaces: a walk of a tree that holds the
+// state folder (a home folder), or the journal named by --journal, must never patch one, or
+// the undo data of earlier runs, and of the run itself, is lost.
+TEST_F(JournalTest, AWalkOfATreeThatHoldsTheJournalsPassesThemOver) {
+  const fs::path first = File("first", "AB");
+  ASSERT_EQ(Patch(first).status, 0);
+  ASSERT_EQ(Journals().size(), 1u);
+  const fs::path old_journal = Journals().front();
+  const std::string old_bytes = testing::ReadText(old_journal);
+  ASSERT_NE(old_bytes.find("AB"), std::string::npos) << "the journal holds the old bytes";
+
+  const fs::path home = state_.path() / "home.txt";
+  testing::WriteFile(home, "AB");
+  for (const std::string mode : {"--dry-run", "-y"}) {
+    const ProgramRun walk = Vantrel({mode, "-j1", "--find-ascii", "AB", "--no-whole-string", "--replace-ascii", "XYZ",
+                                     Arg(state_.path())});
+    EXPECT_EQ(walk.status, 0) << mode << walk.err;
+    EXPECT_EQ(walk.out, Arg(home) + ":0x00000000\n") << mode << ": the journals are not listed either";
+  }
+  EXPECT_EQ(testing::ReadText(old_journal), old_bytes);
+  EXPECT_EQ(testing::ReadText(home), "XYZ");
+
+  // The journal of a run kept inside the tree it walks, made only at its first write.
+  std::vector<fs::path> files;
+  for (int i = 0; i < 20; ++i) files.push_back(File("tree/f" + std::to_string(i), "AB"));
+  const fs::path inside = dir_ / "tree" / "sub" / "run.journal";
+  fs::create_directories(inside.parent_path());
+  const ProgramRun own = Patch(dir_ / "tree", {"-j1", "--journal", Arg(inside)});
+  EXPECT_EQ(own.status, 0) << own.err;
+  EXPECT_EQ(own.out.find("run.journal"), std::string::npos) << own.out;
+  const ProgramRun undo = Vantrel({"--undo", Arg(inside)});
+  EXPECT_EQ(undo.status, 0) << undo.err;
+  for (const fs::path& file : files) EXPECT_EQ(testing::ReadText(file), "AB") << file;
+
+  // Each earlier run is still undone exactly.
+  EXPECT_EQ(Vantrel({"--undo"}).status, 0);
+  EXPECT_EQ(testing::ReadText(home), "AB");
+  EXPECT_EQ(Vantrel({"--undo", Arg(old_journal)}).status, 0);
+  EXPECT_EQ(testing::ReadText(first), "AB");
+}
+
 TEST_F(JournalTest, NoJournalKeepsNoneAndThereIsNothingToUndo) {
   const fs::path file = File("a", "AB");
   ASSERT_EQ(Patch(file, {"--no-journal"}).status, 0);
