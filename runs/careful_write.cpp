@@ -93,33 +93,55 @@ Result<WriteOutcome> CarefulWriter::Replace(std::int64_t offset, const MaskedPat
 
 Result<void> CarefulWriter::Flush() {
   if (pending_.empty()) return {};
-  std::optional<LogSpan> span;
   if (options_.log != nullptr) {
-    Result<void> logged = BeginInLog();
-    if (logged) {
-      Result<LogSpan> ahead = options_.log->WriteAhead(*file_, pending_);
-      if (ahead) span = *ahead;
-      else logged = ahead.error();
+    Result<LogSpan> span = AppendAhead();
+    if (!span) return span.error();
+    if (Result<void> flushed = options_.log->FlushTo(span->offset + span->size); !flushed) {
+      return GiveUpUnflushed(flushed.error());
     }
-    if (!logged) {
-      // Without its old bytes on the device the batch is not written; the earlier ones go back.
-      pending_.clear();
-      PutBack();
-      return SystemError{logged.error().code, logged.error().message + " (the file is as it was)"};
-    }
+    return WriteAppended(*span);
   }
   if (Result<void> written = WriteBatch(); !written) {
     PutBack();
     return written;
   }
-  if (span) {
-    spans_.push_back(*span);
-  } else {
-    for (PlannedWrite& write : pending_) {
-      write.bytes.clear();
-      in_memory_.push_back(std::move(write));
-    }
+  for (PlannedWrite& write : pending_) {
+    write.bytes.clear();
+    in_memory_.push_back(std::move(write));
   }
+  pending_.clear();
+  pending_bytes_ = 0;
+  return {};
+}
+
+bool CarefulWriter::CanShareFlush() const {
+  return options_.log != nullptr && !done_ && !touched_ && spans_.empty() && !pending_.empty() &&
+         pending_bytes_ <= kSharedBatchBytes && !time_at_close_;
+}
+
+Result<LogSpan> CarefulWriter::AppendAhead() {
+  if (done_) return Finished();
+  Result<void> begun = BeginInLog();
+  Result<LogSpan> ahead = begun ? options_.log->AppendAhead(*file_, pending_) : Result<LogSpan>(begun.error());
+  if (!ahead) return GiveUpUnflushed(ahead.error());
+  return ahead;
+}
+
+SystemError CarefulWriter::GiveUpUnflushed(const SystemError& error) {
+  // Without its old bytes on the device the batch is not written; the earlier ones go back.
+  pending_.clear();
+  pending_bytes_ = 0;
+  PutBack();
+  return SystemError{error.code, error.message + " (the file is as it was)"};
+}
+
+Result<void> CarefulWriter::WriteAppended(const LogSpan& span) {
+  if (done_) return Finished();
+  if (Result<void> written = WriteBatch(); !written) {
+    PutBack();
+    return written;
+  }
+  spans_.push_back(span);
   pending_.clear();
   pending_bytes_ = 0;
   return {};

@@ -79,6 +79,19 @@ class CarefulWriter {
   // True when every write taken so far has reached the file (its batch went).
   bool AllWritten() const { return pending_.empty(); }
 
+  // A file whose writes are all still gathered, in one small batch, with a log: its batch
+  // can share the log's flush with other files' (file_finisher.h).
+  static constexpr std::size_t kSharedBatchBytes = std::size_t{64} << 10;
+  bool CanShareFlush() const;
+  std::size_t gathered_bytes() const { return pending_bytes_; }
+  // The two halves of a batch's write with a log: its old bytes appended to the log, and,
+  // once the log is flushed past the span, the batch written to the file. An error from
+  // either (or GiveUpUnflushed, when the log's flush failed) means the file is as it was,
+  // and the writer is done.
+  Result<LogSpan> AppendAhead();
+  Result<void> WriteAppended(const LogSpan& span);
+  SystemError GiveUpUnflushed(const SystemError& error);
+
   // Writes what is gathered, sets the modification time back when asked, flushes the file
   // and closes it: the file is kept. When any of it fails, every write is put back and the
   // error returned.

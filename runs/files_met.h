@@ -13,6 +13,8 @@
 
 namespace vantrel {
 
+class FileFinisher;
+
 class FilesMet {
  public:
   explicit FilesMet(bool following_links = false) : following_links_(following_links) {}
@@ -36,6 +38,9 @@ class FilesMet {
 struct FileRunContext {
   FilesMet* met = nullptr;       // the files met so far; nothing outside a walk
   ReadBuffer* buffer = nullptr;  // memory for reading small files, kept from file to file
+  // Where a replace-all run hands a small file whose last write is taken, to be finished
+  // with others (file_finisher.h); its news and its end are then told from there.
+  FileFinisher* finisher = nullptr;
 };
 
 }  // namespace vantrel

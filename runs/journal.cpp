@@ -143,18 +143,21 @@ Result<std::uint64_t> Journal::BeginFile(const std::filesystem::path& path, cons
   return file;
 }
 
-Result<LogSpan> Journal::WriteAhead(std::uint64_t file, std::span<const PlannedWrite> writes) {
+Result<LogSpan> Journal::AppendAhead(std::uint64_t file, std::span<const PlannedWrite> writes) {
   journal::RegionsWritten batch{file, {}};
   batch.regions.reserve(writes.size());
   for (const PlannedWrite& write : writes) {
     batch.regions.push_back({write.offset, write.old, static_cast<std::uint32_t>(write.bytes.size()), Crc32(write.bytes)});
   }
   const Bytes framed = journal::Encode(batch);
+  std::lock_guard lock(mutex_);
+  return Append(framed);
+}
+
+Result<void> Journal::FlushTo(std::int64_t end) {
   std::unique_lock lock(mutex_);
-  Result<LogSpan> span = Append(framed);
-  if (!span) return span;
-  if (Result<void> synced = SyncTo(span->offset + span->size, lock); !synced) return synced.error();
-  return span;
+  if (broken_) return *broken_;
+  return SyncTo(end, lock);
 }
 
 Result<journal::RegionsWritten> Journal::ReadRegions(const LogSpan& span) const {

@@ -42,7 +42,8 @@ class Journal final : public WriteAheadLog {
   bool made() const;  // whether the run wrote, and so made the journal
 
   Result<std::uint64_t> BeginFile(const std::filesystem::path& path, const os::FileState& before) override;
-  Result<LogSpan> WriteAhead(std::uint64_t file, std::span<const PlannedWrite> writes) override;
+  Result<LogSpan> AppendAhead(std::uint64_t file, std::span<const PlannedWrite> writes) override;
+  Result<void> FlushTo(std::int64_t end) override;
   Result<std::vector<PlannedWrite>> ReadBack(const LogSpan& span) override;
   void Kept(std::uint64_t file, const os::FileState& after) override;
   void PutBack(std::uint64_t file) override;

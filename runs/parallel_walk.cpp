@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "runs/file_finisher.h"
 #include "runs/tree_listing.h"
 
 namespace vantrel {
@@ -77,8 +78,8 @@ class ParallelWalk : public TreeVisitor {
   bool Stopped() override;
 
   // A worker's part: keeps news of the file numbered seq, waiting for its turn when it keeps
-  // too much.
-  void Keep(std::uint64_t seq, Slot& slot, News news);
+  // too much. own: the worker's finisher, whose files it finishes before it waits.
+  void Keep(std::uint64_t seq, Slot& slot, News news, FileFinisher* own);
   void WaitForTurn(std::uint64_t seq, std::unique_lock<std::mutex>& lock);
   void WaitForHandOn(Slot& slot, std::unique_lock<std::mutex>& lock);
   // The file numbered seq is open, and is not to be met (or could not be opened).
@@ -141,23 +142,24 @@ class ParallelWalk : public TreeVisitor {
 // A file's run as the walk sees it: its news kept for its turn.
 class SlotHost : public RunHost {
  public:
-  SlotHost(ParallelWalk& walk, std::uint64_t seq, Slot& slot) : walk_(walk), seq_(seq), slot_(slot) {}
+  SlotHost(ParallelWalk& walk, std::uint64_t seq, Slot& slot, FileFinisher* finisher)
+      : walk_(walk), seq_(seq), slot_(slot), finisher_(finisher) {}
   bool Prompt(std::string_view, PromptKind) override { return false; }  // batch runs ask nothing
   Result<void> BeforeWrite(const std::filesystem::path& path, const os::TreeRoot* tree) override {
     return walk_.host().BeforeWrite(path, tree);
   }
-  void FileStarted(const std::filesystem::path&) override { walk_.Keep(seq_, slot_, {News::Kind::kStarted, {}}); }
-  void Reached(std::int64_t offset) override { walk_.Keep(seq_, slot_, {News::Kind::kReached, Match{offset, 0, {}, {}, {}}}); }
+  void FileStarted(const std::filesystem::path&) override { walk_.Keep(seq_, slot_, {News::Kind::kStarted, {}}, finisher_); }
+  void Reached(std::int64_t offset) override { walk_.Keep(seq_, slot_, {News::Kind::kReached, Match{offset, 0, {}, {}, {}}}, finisher_); }
   void Listed(const std::filesystem::path&, const Match& match) override {
-    walk_.Keep(seq_, slot_, {News::Kind::kListed, match});
+    walk_.Keep(seq_, slot_, {News::Kind::kListed, match}, finisher_);
   }
   void Written(const std::filesystem::path&, const Match& match) override {
-    walk_.Keep(seq_, slot_, {News::Kind::kWritten, match});
+    walk_.Keep(seq_, slot_, {News::Kind::kWritten, match}, finisher_);
   }
   void FileDone(const std::filesystem::path&, const FileOutcome& outcome) override {
     walk_.Opened(slot_);  // a file that could not be opened
     slot_.outcome = outcome;  // read by the hand-on only after the kDone below
-    walk_.Keep(seq_, slot_, {News::Kind::kDone, {}});
+    walk_.Keep(seq_, slot_, {News::Kind::kDone, {}}, finisher_);
   }
   bool Stopped() override { return walk_.stopped(); }
   bool Interrupted() override { return walk_.host().Interrupted(); }
@@ -166,6 +168,7 @@ class SlotHost : public RunHost {
   ParallelWalk& walk_;
   std::uint64_t seq_;
   Slot& slot_;
+  FileFinisher* finisher_;
 };
 
 // The files met, in walk order: a file that may have another name is met only once every
@@ -264,11 +267,27 @@ bool ParallelWalk::Stopped() { return stopped(); }
 void ParallelWalk::Work() {
   ReadBuffer buffer;
   std::vector<std::pair<std::uint64_t, Slot*>> taken;
+  // The hosts of the files that may wait in the finisher, alive until it is empty; declared
+  // first, so that they outlive it.
+  std::deque<SlotHost> hosts;
+  std::optional<FileFinisher> finisher;
+  if (job_.journal != nullptr && mode_ == RunMode::kReplaceAll) finisher.emplace(*job_.journal);
+  FileFinisher* own = finisher ? &*finisher : nullptr;
   for (;;) {
     {
       std::unique_lock lock(mutex_);
-      work_ready_.wait(lock, [&] { return !work_.empty() || listed_; });
-      if (work_.empty()) return;
+      while (work_.empty() && !listed_) {
+        if (own != nullptr && !own->empty()) {
+          // Its files are finished before it waits for more: the walk's turn may be theirs,
+          // and a listing that waits for the turn to move sends no more work.
+          lock.unlock();
+          own->FinishAll();
+          lock.lock();
+          continue;
+        }
+        work_ready_.wait(lock);
+      }
+      if (work_.empty()) break;
       // A share of what waits, so that the other workers find work too. When links are
       // followed every file is met in walk order, after the opens of the files before it:
       // one at a time, so that none waits for the runs of the others in a worker's share.
@@ -279,18 +298,21 @@ void ParallelWalk::Work() {
       waiting_work_ = work_.size();
     }
     for (const auto& [seq, slot] : taken) {
-      SlotHost host(*this, seq, *slot);
+      if (own == nullptr || own->empty()) hosts.clear();
+      SlotHost& host = hosts.emplace_back(*this, seq, *slot, own);
       if (stopped()) {
         host.FileDone(slot->path, FileOutcome{});
         continue;
       }
       FilesMetInOrder met(*this, seq, *slot);
-      RunOnFile(mode_, slot->path, /*quiet=*/true, job_, host, {&met, &buffer});
+      RunOnFile(mode_, slot->path, /*quiet=*/true, job_, host, {&met, &buffer, own});
+      if (own != nullptr) own->FinishIfDue();
     }
   }
+  if (own != nullptr) own->FinishAll();
 }
 
-void ParallelWalk::Keep(std::uint64_t seq, Slot& slot, News news) {
+void ParallelWalk::Keep(std::uint64_t seq, Slot& slot, News news, FileFinisher* own) {
   const bool last = news.kind == News::Kind::kDone;
   // Before its turn a file keeps its news to itself and shares them at its end; a file's
   // start is shared with what follows it (its first offset reached, an occurrence or its end).
@@ -301,6 +323,8 @@ void ParallelWalk::Keep(std::uint64_t seq, Slot& slot, News news) {
   slot.pending_bytes += bytes;
   const std::size_t kept = kept_bytes_.fetch_add(bytes) + bytes;
   if (!last && !now && slot.pending_bytes < kMaxPendingBytes && kept <= kMaxKeptBytes) return;
+  // The turn this may wait for can be that of a file waiting in the worker's own finisher.
+  if (!last && seq != turn_ && own != nullptr) own->FinishAll();
   std::unique_lock lock(mutex_);
   if (!last && seq != turn_) WaitForTurn(seq, lock);
   slot.news.insert(slot.news.end(), std::make_move_iterator(slot.pending.begin()),

@@ -6,6 +6,7 @@
 #include "platform/path_text.h"
 #include "runs/backup_restorer.h"
 #include "runs/careful_write.h"
+#include "runs/file_finisher.h"
 #include "runs/file_scan.h"
 #include "runs/messages.h"
 
@@ -119,6 +120,50 @@ void AskLoop(const std::filesystem::path& path, bool quiet, const RunJob& job, R
   }
 }
 
+// Writes taken by a writer and not yet reported, in a few bytes each: a batch of a dense
+// pattern holds a million of them.
+class TakenWrites {
+ public:
+  void Add(const Match& match) {
+    taken_.push_back({match.offset, static_cast<std::uint32_t>(match.pattern), static_cast<std::uint32_t>(match.found.size())});
+    found_.insert(found_.end(), match.found.begin(), match.found.end());
+  }
+  // They reached the file: each is told to the host, and they are forgotten.
+  void Report(const std::filesystem::path& path, RunHost& host, FileOutcome& outcome) {
+    outcome.written += static_cast<std::int64_t>(taken_.size());
+    Match match;
+    auto found = found_.begin();
+    for (const Taken& taken : taken_) {
+      match.offset = taken.offset;
+      match.pattern = taken.pattern;
+      match.found.assign(found, found + taken.found_size);
+      found += taken.found_size;
+      host.Written(path, match);
+    }
+    Clear();
+  }
+  void Clear() {
+    taken_.clear();
+    found_.clear();
+  }
+
+ private:
+  struct Taken {
+    std::int64_t offset;
+    std::uint32_t pattern;
+    std::uint32_t found_size;  // its bytes found follow the ones before it in found_
+  };
+  std::vector<Taken> taken_;
+  Bytes found_;
+};
+
+// The writer put the file back: nothing of this run is left in it.
+void GaveUp(FileOutcome& outcome, Failure failure, SystemError error = {}) {
+  Fail(outcome, failure, std::move(error));
+  outcome.put_back = outcome.written > 0;
+  outcome.written = 0;
+}
+
 // The writes of a replace-all pass: the writer is opened, after the host's preparation, at
 // the first occurrence. The file's writes are all or nothing: a failure, a changed byte or an
 // interrupt puts every one of them back. Writes are reported once their batch reached the
@@ -126,8 +171,9 @@ void AskLoop(const std::filesystem::path& path, bool quiet, const RunJob& job, R
 // the file is kept, in one batch.
 class ReplacePass {
  public:
-  ReplacePass(const std::filesystem::path& path, const RunJob& job, RunHost& host, FileOutcome& outcome)
-      : path_(path), job_(job), host_(host), outcome_(outcome) {}
+  ReplacePass(const std::filesystem::path& path, const RunJob& job, RunHost& host, FileOutcome& outcome,
+              FileFinisher* finisher)
+      : path_(path), job_(job), host_(host), outcome_(outcome), finisher_(finisher) {}
 
   std::optional<std::int64_t> Replace(Match& match) {
     if (host_.Interrupted()) return std::nullopt;  // Finish puts the file back
@@ -136,36 +182,47 @@ class ReplacePass {
     Result<WriteOutcome> write = writer_->Replace(match.offset, job_.pattern(match.pattern),
                                                   (*job_.replacements)[match.pattern], &match.found);
     if (!write) {
-      GaveUp(Failure::kWrite, write.error());
+      GiveUp(Failure::kWrite, write.error());
       return std::nullopt;
     }
     if (*write == WriteOutcome::kChanged) {
       writer_->PutBack();
-      GaveUp(Failure::kChanged);
+      GiveUp(Failure::kChanged);
       outcome_.changed_at = match.offset;
       return std::nullopt;
     }
     const std::int64_t next = Advance(job_, match, true);
-    taken_.push_back({match.offset, static_cast<std::uint32_t>(match.pattern), static_cast<std::uint32_t>(match.found.size())});
-    found_.insert(found_.end(), match.found.begin(), match.found.end());
-    if (writer_->AllWritten()) Report();
+    taken_.Add(match);
+    if (writer_->AllWritten()) taken_.Report(path_, host_, outcome_);
     return next;
   }
 
   // Closes the writer, and the file is kept; or, when the run was interrupted before the
-  // file's last write, puts it back.
-  void Finish() {
-    if (!writer_ || outcome_.failed()) return;
+  // file's last write, puts it back. True when the file went to the finisher instead, which
+  // tells its writes and its end once it is finished.
+  bool Finish() {
+    if (!writer_ || outcome_.failed()) return false;
     if (host_.Interrupted()) {
       writer_->PutBack();
-      GaveUp(Failure::kInterrupted);
-      return;
+      GiveUp(Failure::kInterrupted);
+      return false;
+    }
+    if (finisher_ != nullptr && writer_->CanShareFlush()) {
+      finisher_->Hand(std::move(*writer_), [path = path_, &host = host_, outcome = outcome_,
+                                            taken = std::move(taken_)](Result<void> closed) mutable {
+        if (closed) taken.Report(path, host, outcome);
+        else GaveUp(outcome, Failure::kWrite, closed.error());
+        host.FileDone(path, outcome);
+      });
+      writer_.reset();
+      return true;
     }
     if (Result<void> closed = writer_->Close(); !closed) {
-      GaveUp(Failure::kWrite, closed.error());
-      return;
+      GiveUp(Failure::kWrite, closed.error());
+      return false;
     }
-    Report();
+    taken_.Report(path_, host_, outcome_);
+    return false;
   }
 
  private:
@@ -181,44 +238,18 @@ class ReplacePass {
     return true;
   }
 
-  void Report() {
-    outcome_.written += static_cast<std::int64_t>(taken_.size());
-    Match match;
-    auto found = found_.begin();
-    for (const Taken& taken : taken_) {
-      match.offset = taken.offset;
-      match.pattern = taken.pattern;
-      match.found.assign(found, found + taken.found_size);
-      found += taken.found_size;
-      host_.Written(path_, match);
-    }
-    taken_.clear();
-    found_.clear();
-  }
-
-  // The writer put the file back: nothing of this run is left in it.
-  void GaveUp(Failure failure, SystemError error = {}) {
-    Fail(outcome_, failure, std::move(error));
-    taken_.clear();
-    found_.clear();
-    outcome_.put_back = outcome_.written > 0;
-    outcome_.written = 0;
+  void GiveUp(Failure failure, SystemError error = {}) {
+    taken_.Clear();
+    GaveUp(outcome_, failure, std::move(error));
   }
 
   const std::filesystem::path& path_;
   const RunJob& job_;
   RunHost& host_;
   FileOutcome& outcome_;
+  FileFinisher* finisher_;
   std::optional<CarefulWriter> writer_;
-  // A write taken by the writer and not yet reported, in a few bytes: a batch of a dense
-  // pattern holds a million of them.
-  struct Taken {
-    std::int64_t offset;
-    std::uint32_t pattern;
-    std::uint32_t found_size;  // its bytes found follow the ones before it in found_
-  };
-  std::vector<Taken> taken_;
-  Bytes found_;
+  TakenWrites taken_;
 };
 
 }  // namespace
@@ -237,9 +268,10 @@ FileOutcome ReplaceAllInFile(const std::filesystem::path& path, const RunJob& jo
   FileOutcome outcome;
   host.FileStarted(path);
   if (job.finder && job.replacements) {
-    ReplacePass pass(path, job, host, outcome);
+    ReplacePass pass(path, job, host, outcome, context.finisher);
     ScanFile(path, job, host, context, outcome, [&pass](Match& match) { return pass.Replace(match); });
-    pass.Finish();
+    // A file handed to the finisher is told of when it is finished, its end included.
+    if (pass.Finish()) return outcome;
   }
   host.FileDone(path, outcome);
   return outcome;

@@ -21,7 +21,9 @@ enum class RunMode { kAsk, kReplaceAll, kList, kRestore };
 
 // quiet silences the two messages of the ask run that end it without a find ("打开文件失败！"
 // and "没有找到你要搜索的内容。"); every other message is shown in any case. context: what
-// the run borrows from the walk it is part of.
+// the run borrows from the walk it is part of; a file that ReplaceAllInFile hands to the
+// context's finisher is told of (its writes, its FileDone) when the finisher is done with it,
+// and the outcome returned is only what was known when it was handed over.
 FileOutcome ReplaceInFile(const std::filesystem::path& path, bool quiet, const RunJob& job, RunHost& host,
                           const FileRunContext& context = {});
 FileOutcome ReplaceAllInFile(const std::filesystem::path& path, const RunJob& job, RunHost& host,
